@@ -1,0 +1,40 @@
+# Helpers that give every target of ours the same warnings and layout.
+
+set(TARVO_WARNINGS -Wall -Wextra -Werror)
+
+# tarvo_library(name SOURCES ... DEPS ...): one static library per subsystem.
+function(tarvo_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PUBLIC_INCLUDES" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${TARVO_WARNINGS})
+  # Includes are written from the repository root ("framework/core/IParam.h").
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${ARG_PUBLIC_INCLUDES})
+  if(ARG_DEPS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+endfunction()
+
+# tarvo_test(name SOURCES ... DEPS ... [LABELS ...]): a GoogleTest executable under CTest.
+function(tarvo_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  find_package(GTest REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${TARVO_WARNINGS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  include(GoogleTest)
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# tarvo_fuzzer(name SOURCES ... DEPS ...): a libFuzzer target with its seed corpus folder
+# fuzz/corpus/<name>.
+function(tarvo_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${TARVO_WARNINGS} -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  set_property(GLOBAL APPEND PROPERTY TARVO_FUZZERS ${name})
+endfunction()
