@@ -36,5 +36,13 @@ function(tarvo_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
-  set_property(GLOBAL APPEND PROPERTY TARVO_FUZZERS ${name})
+  # Smoke run on the seed corpus; new inputs go to the build folder, never into the sources.
+  set(work ${CMAKE_BINARY_DIR}/fuzz-work/${name})
+  file(MAKE_DIRECTORY ${work} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+  add_test(NAME fuzz_smoke_${name}
+    COMMAND ${name} -max_total_time=${TARVO_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048
+      -print_final_stats=1 ${work} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+  set_tests_properties(fuzz_smoke_${name} PROPERTIES LABELS fuzz)
 endfunction()
+
+set(TARVO_FUZZ_SECONDS 5 CACHE STRING "How long each fuzz target runs under ctest")
