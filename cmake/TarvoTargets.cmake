@@ -34,14 +34,14 @@ function(tarvo_fuzzer name)
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${TARVO_WARNINGS} -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   # Smoke run on the seed corpus; new inputs go to the build folder, never into the sources.
   set(work ${CMAKE_BINARY_DIR}/fuzz-work/${name})
   file(MAKE_DIRECTORY ${work} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
   add_test(NAME fuzz_smoke_${name}
     COMMAND ${name} -max_total_time=${TARVO_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048
-      -print_final_stats=1 ${work} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+      -print_final_stats=1 -artifact_prefix=${work}/ ${work} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
   set_tests_properties(fuzz_smoke_${name} PROPERTIES LABELS fuzz)
 endfunction()
 

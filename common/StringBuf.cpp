@@ -13,8 +13,8 @@ void StringBuf::Set(const char* text, int maxLen)
 void StringBuf::Append(const char* text, int maxLen)
 {
   if (!text) return;
-  size_t len = std::strlen(text);
-  if (maxLen >= 0 && len > static_cast<size_t>(maxLen)) len = static_cast<size_t>(maxLen);
+  // With a limit, text need not be terminated within it (bytes read from a chunk).
+  const size_t len = maxLen >= 0 ? strnlen(text, static_cast<size_t>(maxLen)) : std::strlen(text);
   mText.append(text, len);
 }
 

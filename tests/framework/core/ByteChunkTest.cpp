@@ -97,6 +97,12 @@ TEST(ByteChunk, GetStrHandlesDamagedLengths)
     c.PutBytes("ab\0cd", 5);
     EXPECT_EQ(9, c.GetStr(s, 0));
     EXPECT_STREQ("ab", s.Get());
+    // ... and at the end of the chunk when there is none.
+    ByteChunk end;
+    end.Put(3);
+    end.PutBytes("xyz", 3);
+    EXPECT_EQ(7, end.GetStr(s, 0));
+    EXPECT_STREQ("xyz", s.Get());
   }
 }
 
