@@ -5,7 +5,7 @@
 namespace
 {
 constexpr long long kMaxIncrement = 4194304;
-constexpr long long kSlack = 96;     // keeps the allocator's own header inside a page multiple
+constexpr long long kSlack = 96; // keeps the allocator's own header inside a page multiple
 constexpr long long kShrinkKeep = 16384;
 } // namespace
 

@@ -41,7 +41,8 @@ public:
   void Empty(bool deleteElements = false)
   {
     if (deleteElements)
-      for (T* p : mList) delete p;
+      for (T* p : mList)
+        delete p;
     mList.clear();
   }
   void Reserve(int n) { mList.reserve(static_cast<size_t>(n)); }

@@ -96,8 +96,8 @@ int ByteChunk::Resize(int n)
 
 bool ByteChunk::IsEqual(const ByteChunk& other) const
 {
-  return Size() == other.Size() &&
-         (Size() == 0 || std::memcmp(GetBytes(), other.GetBytes(), static_cast<size_t>(Size())) == 0);
+  return Size() == other.Size() && (Size() == 0 || std::memcmp(GetBytes(), other.GetBytes(),
+                                                               static_cast<size_t>(Size())) == 0);
 }
 
 void InitChunkWithFrameworkVer(ByteChunk& chunk)

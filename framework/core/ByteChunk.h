@@ -15,8 +15,14 @@ class ByteChunk
 public:
   ByteChunk() = default;
 
-  template <class T> int Put(const T* value) { return PutBytes(value, static_cast<int>(sizeof(T))); }
-  template <class T> int Put(const T& value) { return PutBytes(&value, static_cast<int>(sizeof(T))); }
+  template <class T> int Put(const T* value)
+  {
+    return PutBytes(value, static_cast<int>(sizeof(T)));
+  }
+  template <class T> int Put(const T& value)
+  {
+    return PutBytes(&value, static_cast<int>(sizeof(T)));
+  }
   // Returns the new size; on failure the chunk keeps its old size and that is returned.
   int PutBytes(const void* data, int n);
   int PutStr(const char* text);

@@ -11,14 +11,15 @@ IAudioPlugin::IAudioPlugin(int nParams, const char* channelIOStr, int nPresets,
                            int vendorVersion, int uniqueID, int mfrID, int latency,
                            bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, EAPI plugAPI)
     : mUniqueID(uniqueID), mMfrID(mfrID), mVersion(vendorVersion), mAPI(plugAPI),
-      mStateChunks(plugDoesChunks), mIsInst(plugIsInst), mDoesMIDI(plugDoesMidi),
-      mLatency(latency)
+      mStateChunks(plugDoesChunks), mIsInst(plugIsInst), mDoesMIDI(plugDoesMidi), mLatency(latency)
 {
   if (TraceEnabled())
     Trace("IAudioPlugin", __LINE__, "%s:%s", effectName ? effectName : "", CurrentTime());
 
-  for (int i = 0; i < nParams; ++i) mParams.Add(new IParam());
-  for (int i = 0; i < nPresets; ++i) mPresets.Add(new IPreset());
+  for (int i = 0; i < nParams; ++i)
+    mParams.Add(new IParam());
+  for (int i = 0; i < nPresets; ++i)
+    mPresets.Add(new IPreset());
 
   CopyCString(mEffectName, effectName, kNameLen);
   CopyCString(mProductName, productName, kNameLen);
@@ -71,11 +72,20 @@ IAudioPlugin::~IAudioPlugin()
   delete mDelay;
 }
 
-void IAudioPlugin::Reset() { RecursiveMutex::Lock lock(mMutex); }
+void IAudioPlugin::Reset()
+{
+  RecursiveMutex::Lock lock(mMutex);
+}
 
-void IAudioPlugin::OnParamChange(int) { RecursiveMutex::Lock lock(mMutex); }
+void IAudioPlugin::OnParamChange(int)
+{
+  RecursiveMutex::Lock lock(mMutex);
+}
 
-void IAudioPlugin::OnActivate(bool) { RecursiveMutex::Lock lock(mMutex); }
+void IAudioPlugin::OnActivate(bool)
+{
+  RecursiveMutex::Lock lock(mMutex);
+}
 
 void IAudioPlugin::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
@@ -103,7 +113,10 @@ void IAudioPlugin::ProcessSingleReplacing(float** inputs, float** outputs, int n
   }
 }
 
-void IAudioPlugin::ProcessMidiMsg(IMidiMsg* msg) { SendMidiMsg(msg); }
+void IAudioPlugin::ProcessMidiMsg(IMidiMsg* msg)
+{
+  SendMidiMsg(msg);
+}
 
 bool IAudioPlugin::MidiNoteName(int, char* out)
 {
@@ -124,7 +137,10 @@ int IAudioPlugin::GetEffectVersion(bool decimal) const
   return decimal ? GetDecimalVersion(mVersion) : mVersion;
 }
 
-void IAudioPlugin::GetEffectVersionStr(char* out) const { GetVersionStr(mVersion, out); }
+void IAudioPlugin::GetEffectVersionStr(char* out) const
+{
+  GetVersionStr(mVersion, out);
+}
 
 int IAudioPlugin::GetHostVersion(bool decimal)
 {
@@ -142,17 +158,27 @@ const char* IAudioPlugin::GetAPIString()
 {
   switch (GetAPI())
   {
-  case kAPIVST2: return "VST2";
-  case kAPIVST3: return "VST3";
-  case kAPIAU: return "AU";
-  case kAPIRTAS: return "RTAS";
-  case kAPIAAX: return "AAX";
-  case kAPISA: return "Standalone";
-  default: return "";
+  case kAPIVST2:
+    return "VST2";
+  case kAPIVST3:
+    return "VST3";
+  case kAPIAU:
+    return "AU";
+  case kAPIRTAS:
+    return "RTAS";
+  case kAPIAAX:
+    return "AAX";
+  case kAPISA:
+    return "Standalone";
+  default:
+    return "";
   }
 }
 
-const char* IAudioPlugin::GetArchString() { return sizeof(void*) == 8 ? "x64" : "x86"; }
+const char* IAudioPlugin::GetArchString()
+{
+  return sizeof(void*) == 8 ? "x64" : "x86";
+}
 
 void IAudioPlugin::SetHost(const char* hostName, int version)
 {
@@ -180,12 +206,14 @@ void IAudioPlugin::SetParameterFromGUI(int paramIdx, double normalizedValue)
 void IAudioPlugin::DirtyParameters()
 {
   RecursiveMutex::Lock lock(mMutex);
-  for (int i = 0; i < NParams(); ++i) InformHostOfParamChange(i, GetParam(i)->GetNormalized());
+  for (int i = 0; i < NParams(); ++i)
+    InformHostOfParamChange(i, GetParam(i)->GetNormalized());
 }
 
 void IAudioPlugin::OnParamReset()
 {
-  for (int i = 0; i < NParams(); ++i) OnParamChange(i);
+  for (int i = 0; i < NParams(); ++i)
+    OnParamChange(i);
 }
 
 void IAudioPlugin::AttachGraphics(IPluginEditor* graphics)
@@ -355,7 +383,8 @@ void IAudioPlugin::AttachInputBuffers(int idx, int n, float** buffers, int nFram
     const float* src = *buffers++;
     double* dst = ch->mScratchBuf.Get();
     if (src && dst)
-      for (int s = 0; s < nFrames; ++s) dst[s] = src[s];
+      for (int s = 0; s < nFrames; ++s)
+        dst[s] = src[s];
     *ch->mSrc = dst;
   }
 }
@@ -394,9 +423,11 @@ void IAudioPlugin::ConvertOutputsToFloat(int nFrames, bool accumulate)
     const double* src = *ch->mDest;
     if (!ch->mConnected || !ch->mFDest || !src) continue;
     if (accumulate)
-      for (int s = 0; s < nFrames; ++s) ch->mFDest[s] += static_cast<float>(src[s]);
+      for (int s = 0; s < nFrames; ++s)
+        ch->mFDest[s] += static_cast<float>(src[s]);
     else
-      for (int s = 0; s < nFrames; ++s) ch->mFDest[s] = static_cast<float>(src[s]);
+      for (int s = 0; s < nFrames; ++s)
+        ch->mFDest[s] = static_cast<float>(src[s]);
   }
 }
 
@@ -453,6 +484,7 @@ bool IAudioPlugin::SendMidiMsgs(PtrList<IMidiMsg>* msgs)
 {
   bool ok = true;
   if (!msgs) return ok;
-  for (int i = 0; i < msgs->GetSize(); ++i) ok &= SendMidiMsg(msgs->Get(i));
+  for (int i = 0; i < msgs->GetSize(); ++i)
+    ok &= SendMidiMsg(msgs->Get(i));
   return ok;
 }

@@ -12,7 +12,10 @@ constexpr int kProgramHeaderSize = 56;
 constexpr int kBankHeaderSize = 156;
 constexpr int kNameFieldSize = 28;
 
-constexpr int Magic(const char (&s)[5]) { return FourCC(s); }
+constexpr int Magic(const char (&s)[5])
+{
+  return FourCC(s);
+}
 
 uint32_t Swap32(uint32_t v)
 {

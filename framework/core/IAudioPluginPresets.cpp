@@ -47,8 +47,8 @@ bool IAudioPlugin::MakePreset(const char* name, ...)
   va_start(args, name);
   for (int i = 0; i < NParams(); ++i)
   {
-    const double v = GetParam(i)->Type() == IParam::kTypeDouble ? va_arg(args, double)
-                                                                : va_arg(args, int);
+    const double v =
+        GetParam(i)->Type() == IParam::kTypeDouble ? va_arg(args, double) : va_arg(args, int);
     preset->mChunk.Put(v);
   }
   va_end(args);
@@ -80,8 +80,9 @@ bool IAudioPlugin::MakePresetFromNamedParams(const char* name, int nParamsNamed,
   preset->mChunk.Clear();
   for (int i = 0; i < NParams(); ++i)
   {
-    const double v = values[static_cast<size_t>(i)] == kUnsetMarker ? GetParam(i)->Value()
-                                                                     : values[static_cast<size_t>(i)];
+    const double v = values[static_cast<size_t>(i)] == kUnsetMarker
+                         ? GetParam(i)->Value()
+                         : values[static_cast<size_t>(i)];
     preset->mChunk.Put(v);
   }
   return true;
@@ -106,7 +107,10 @@ bool IAudioPlugin::MakePresetFromBlob(const char* name, const char* blob, int si
   return MakePresetFromChunk(name, presetChunk);
 }
 
-void IAudioPlugin::EnsureDefaultPreset() { MakeDefaultPreset("Empty", NPresets()); }
+void IAudioPlugin::EnsureDefaultPreset()
+{
+  MakeDefaultPreset("Empty", NPresets());
+}
 
 bool IAudioPlugin::RestorePreset(int idx)
 {
@@ -186,10 +190,16 @@ bool IAudioPlugin::DumpPresetSrcCode(const char* fileName, const char* const* pa
     char value[64];
     switch (param->Type())
     {
-    case IParam::kTypeBool: std::snprintf(value, sizeof value, "%s", param->Bool() ? "true" : "false"); break;
+    case IParam::kTypeBool:
+      std::snprintf(value, sizeof value, "%s", param->Bool() ? "true" : "false");
+      break;
     case IParam::kTypeInt:
-    case IParam::kTypeEnum: std::snprintf(value, sizeof value, "%d", param->Int()); break;
-    default: std::snprintf(value, sizeof value, "%.6f", param->Value()); break;
+    case IParam::kTypeEnum:
+      std::snprintf(value, sizeof value, "%d", param->Int());
+      break;
+    default:
+      std::snprintf(value, sizeof value, "%.6f", param->Value());
+      break;
     }
     std::fprintf(fp, ",\n    %s, %s", paramEnumNames[i] ? paramEnumNames[i] : "", value);
   }
@@ -224,6 +234,7 @@ bool IAudioPlugin::DumpBankBlob(const char* fileName)
   if (!fileName) return false;
   FILE* fp = std::fopen(fileName, "w");
   if (!fp) return false;
-  for (int i = 0; i < NPresets(); ++i) WriteBlobLine(fp, mPresets.Get(i));
+  for (int i = 0; i < NPresets(); ++i)
+    WriteBlobLine(fp, mPresets.Get(i));
   return std::fclose(fp) == 0;
 }

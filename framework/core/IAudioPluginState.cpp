@@ -6,7 +6,10 @@
 #include "framework/core/IAudioPlugin.h"
 #include "framework/core/Trace.h"
 
-bool IAudioPlugin::SerializeState(ByteChunk& chunk) { return SerializeParams(chunk); }
+bool IAudioPlugin::SerializeState(ByteChunk& chunk)
+{
+  return SerializeParams(chunk);
+}
 
 int IAudioPlugin::UnserializeState(const ByteChunk& chunk, int startPos)
 {

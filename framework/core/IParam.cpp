@@ -135,9 +135,15 @@ void IParam::SetNormalized(double normalizedValue)
   if (mValue > mMax) mValue = mMax;
 }
 
-int IParam::Int() const { return TruncToInt(mValue); }
+int IParam::Int() const
+{
+  return TruncToInt(mValue);
+}
 
-double IParam::DBToAmp() const { return std::exp(mValue * 0.1151292546497); }
+double IParam::DBToAmp() const
+{
+  return std::exp(mValue * 0.1151292546497);
+}
 
 double IParam::GetNormalized(double value) const
 {
@@ -146,7 +152,10 @@ double IParam::GetNormalized(double value) const
   return std::pow((v - mMin) / (mMax - mMin), 1.0 / mShape);
 }
 
-double IParam::GetNonNormalized(double normalizedValue) const { return Plain(normalizedValue); }
+double IParam::GetNonNormalized(double normalizedValue) const
+{
+  return Plain(normalizedValue);
+}
 
 void IParam::GetBounds(double& minOut, double& maxOut) const
 {

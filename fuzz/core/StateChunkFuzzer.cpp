@@ -17,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   }
   plug.UnserializePresets(chunk, start);
   StringBuf s;
-  for (int pos = 0; pos >= 0 && pos < chunk.Size();) pos = chunk.GetStr(s, pos);
+  for (int pos = 0; pos >= 0 && pos < chunk.Size();)
+    pos = chunk.GetStr(s, pos);
   return 0;
 }

@@ -47,7 +47,8 @@ TEST(ByteChunk, TypedValuesRoundTripAndPositionsChain)
 TEST(ByteChunk, GrowsInLargeStepsAndKeepsContents)
 {
   ByteChunk c;
-  for (int i = 0; i < 20000; ++i) c.Put(i);
+  for (int i = 0; i < 20000; ++i)
+    c.Put(i);
   ASSERT_EQ(80000, c.Size());
   for (int i = 0; i < 20000; i += 997)
   {

@@ -14,7 +14,8 @@ std::vector<uint8_t> ReadBytes(const std::string& path)
   if (FILE* f = std::fopen(path.c_str(), "rb"))
   {
     int c;
-    while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
+    while ((c = std::fgetc(f)) != EOF)
+      bytes.push_back(static_cast<uint8_t>(c));
     std::fclose(f);
   }
   return bytes;
@@ -46,8 +47,8 @@ TEST(PresetFiles, ChunkProgramFileLayout)
   ASSERT_TRUE(p.SaveProgramAsFXP(path));
   const auto b = ReadBytes(path.Get());
   ASSERT_EQ(380u, b.size());
-  EXPECT_EQ(std::vector<uint8_t>({'C', 'c', 'n', 'K', 0, 0, 1, 0x7C, 'F', 'P', 'C', 'h', 0, 0, 0, 1,
-                                  'T', 'r', 'v', 'o', 0, 0, 0x4E, 0x20, 0, 0, 0, 39}),
+  EXPECT_EQ(std::vector<uint8_t>({'C', 'c', 'n', 'K', 0,   0, 1, 0x7C, 'F',  'P', 'C', 'h', 0, 0, 0,
+                                  1,   'T', 'r', 'v', 'o', 0, 0, 0x4E, 0x20, 0,   0,   0,   39}),
             std::vector<uint8_t>(b.begin(), b.begin() + 28));
   // The 30-character name keeps its first 28 bytes, no terminator.
   EXPECT_EQ("A program name of thirty cha", std::string(b.begin() + 28, b.begin() + 56));
@@ -137,7 +138,8 @@ TEST(PresetFiles, ForeignDamagedAndMissingFilesChangeNothing)
   TestPlugin p;
   p.MakeDefaultPreset("untouched", 32);
   const auto values = p.Values();
-  auto unchanged = [&] {
+  auto unchanged = [&]
+  {
     EXPECT_EQ(values, p.Values());
     EXPECT_STREQ("untouched", p.GetPresetName(0));
     EXPECT_EQ(0, p.mProgramChanges);

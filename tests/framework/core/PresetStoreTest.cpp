@@ -16,7 +16,10 @@ std::string ReadText(const std::string& path)
   s << f.rdbuf();
   return s.str();
 }
-std::string TempPath(const char* name) { return std::string(testing::TempDir()) + name; }
+std::string TempPath(const char* name)
+{
+  return std::string(testing::TempDir()) + name;
+}
 } // namespace
 
 TEST(PresetStore, RecallingAFreeSlotCapturesANumberedUserPreset)
@@ -108,8 +111,10 @@ TEST(PresetStore, SourceDumpWritesAMakePresetCall)
   p.GetParam(16)->Set(1.0);
   std::vector<std::string> names;
   std::vector<const char*> ptrs;
-  for (int i = 0; i < 39; ++i) names.push_back("kP" + std::to_string(i));
-  for (auto& n : names) ptrs.push_back(n.c_str());
+  for (int i = 0; i < 39; ++i)
+    names.push_back("kP" + std::to_string(i));
+  for (auto& n : names)
+    ptrs.push_back(n.c_str());
   const std::string path = TempPath("src.txt");
   ASSERT_TRUE(p.DumpPresetSrcCode(path.c_str(), ptrs.data()));
   const std::string text = ReadText(path);

@@ -121,7 +121,8 @@ TEST(ProcessingFrame, PassThroughKeepsTheLatency)
     std::vector<double> outL, outR;
     for (int block = 0; block < 2; ++block)
     {
-      double in0[4] = {block == 0 ? 1.0 : 0.0, 0, 0, 0}, in1[4] = {0, block == 0 ? -1.0 : 0.0, 0, 0};
+      double in0[4] = {block == 0 ? 1.0 : 0.0, 0, 0, 0},
+             in1[4] = {0, block == 0 ? -1.0 : 0.0, 0, 0};
       double* ins[] = {in0, in1};
       double o0[4], o1[4];
       double* outs[] = {o0, o1};

@@ -32,7 +32,8 @@ TEST(State, ThirtyNineParametersSerialiseTo312BytesAndRestore)
 TEST(State, AShortChunkSetsWhatItHasAndTheMissingValueFromZero)
 {
   TestPlugin src;
-  for (int i = 0; i < 39; ++i) src.GetParam(i)->Set(src.GetParam(i)->GetMax());
+  for (int i = 0; i < 39; ++i)
+    src.GetParam(i)->Set(src.GetParam(i)->GetMax());
   ByteChunk full;
   src.SerializeState(full);
   ByteChunk c;
@@ -42,9 +43,11 @@ TEST(State, AShortChunkSetsWhatItHasAndTheMissingValueFromZero)
   const auto before = p.Values();
   p.mChanges.clear();
   EXPECT_EQ(-1, p.UnserializeParams(c, 0));
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(src.GetParam(i)->Value(), p.GetParam(i)->Value()) << i;
+  for (int i = 0; i < 12; ++i)
+    EXPECT_EQ(src.GetParam(i)->Value(), p.GetParam(i)->Value()) << i;
   EXPECT_EQ(20.0, p.GetParam(12)->Value()); // 0.0 held to the frequency's minimum
-  for (int i = 13; i < 39; ++i) EXPECT_EQ(before[i], p.GetParam(i)->Value()) << i;
+  for (int i = 13; i < 39; ++i)
+    EXPECT_EQ(before[i], p.GetParam(i)->Value()) << i;
   EXPECT_EQ(39u, p.mChanges.size());
 
   ByteChunk empty;
@@ -58,7 +61,8 @@ TEST(State, StoredValuesOutsideTheRangeAreClamped)
 {
   TestPlugin p;
   ByteChunk c;
-  for (int i = 0; i < 39; ++i) c.Put(1e9);
+  for (int i = 0; i < 39; ++i)
+    c.Put(1e9);
   p.UnserializeParams(c, 0);
   EXPECT_EQ(18.0, p.GetParam(0)->Value());
   EXPECT_EQ(1.0, p.GetParam(20)->Value());

@@ -56,7 +56,8 @@ public:
   std::vector<double> Values() const
   {
     std::vector<double> v;
-    for (int i = 0; i < NParams(); ++i) v.push_back(GetParam(i)->Value());
+    for (int i = 0; i < NParams(); ++i)
+      v.push_back(GetParam(i)->Value());
     return v;
   }
   std::vector<int> mChanges;

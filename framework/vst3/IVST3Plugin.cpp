@@ -1,0 +1,668 @@
+#include "framework/vst3/IVST3Plugin.h"
+
+#include <cstring>
+
+#include "framework/core/Trace.h"
+#include "framework/vst3/IVST3Parameter.h"
+#include "pluginterfaces/base/ibstream.h"
+#include "pluginterfaces/vst/ivstcontextmenu.h"
+#include "pluginterfaces/vst/ivstevents.h"
+#include "pluginterfaces/vst/ivsthostapplication.h"
+#include "pluginterfaces/vst/ivstparameterchanges.h"
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace
+{
+int CountChannels(SpeakerArrangement arr)
+{
+  return __builtin_popcountll(arr);
+}
+
+template <class S> S** Channels(AudioBusBuffers& b);
+template <> Sample32** Channels<Sample32>(AudioBusBuffers& b)
+{
+  return b.channelBuffers32;
+}
+template <> Sample64** Channels<Sample64>(AudioBusBuffers& b)
+{
+  return b.channelBuffers64;
+}
+
+// More channels than this on one bus are not ours to process; the rest stay disconnected.
+constexpr int kMaxBusChannels = 32;
+
+// The channel pointers of a bus, moved on by offset samples; false when the host left any of
+// them out (a bus without usable buffers is treated as absent).
+template <class S>
+bool BusPointers(AudioBusBuffers* buses, int32 numBuses, int index, int offset, S** out, int* n)
+{
+  *n = 0;
+  if (!buses || index >= numBuses) return false;
+  AudioBusBuffers& bus = buses[index];
+  S** chans = Channels<S>(bus);
+  if (bus.numChannels <= 0 || !chans) return false;
+  const int count = bus.numChannels < kMaxBusChannels ? bus.numChannels : kMaxBusChannels;
+  for (int c = 0; c < count; ++c)
+  {
+    if (!chans[c]) return false;
+    out[c] = chans[c] + offset;
+  }
+  *n = count;
+  return true;
+}
+
+void ToUTF16(const char* text, String128 out)
+{
+  ToString128(text, out);
+}
+} // namespace
+
+SpeakerArrangement GetSpeakerArrForChans(int nChans)
+{
+  switch (nChans)
+  {
+  case 1:
+    return 0x80000; // M
+  case 2:
+    return 0x3; // L R
+  case 3:
+    return 0x103; // L R S
+  case 4:
+    return 0xF00000; // W X Y Z
+  case 5:
+    return 0x37; // L R C Ls Rs
+  case 6:
+    return 0x3F; // L R C Lfe Ls Rs
+  default:
+    return SpeakerArr::kEmpty;
+  }
+}
+
+IVST3Plugin::IVST3Plugin(IInstanceInfo, int nParams, const char* channelIOStr, int nPresets,
+                         const char* effectName, const char* productName, const char* mfrName,
+                         int vendorVersion, int uniqueID, int mfrID, int latency, bool plugDoesMidi,
+                         bool plugDoesChunks, bool plugIsInst, int nSideChainChans)
+    : IAudioPlugin(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
+                   uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIVST3),
+      mSideChainChans(nSideChainChans)
+{
+  mViews.reserve(10);
+  SetInputChannelConnections(0, NInChannels(), true);
+  SetOutputChannelConnections(0, NOutChannels(), true);
+  if (NInChannels() > 0)
+  {
+    mDelay = new NChanDelayLine(NInChannels(), NOutChannels());
+    mDelay->SetDelayTime(latency);
+  }
+  SetInputBusLabel(0, "Main Input");
+  if (mSideChainChans) SetInputBusLabel(1, "Aux Input");
+  if (IsInst())
+  {
+    for (int k = 1; k <= NOutChannels() / 2; ++k)
+    {
+      char label[32];
+      std::snprintf(label, sizeof label, "Output %i", k);
+      SetOutputBusLabel(k - 1, label);
+    }
+  }
+  else
+  {
+    SetOutputBusLabel(0, "Output");
+  }
+}
+
+IVST3Plugin::~IVST3Plugin() = default;
+
+tresult PLUGIN_API IVST3Plugin::queryInterface(const TUID iid, void** obj)
+{
+  if (FUnknownPrivate::iidEqual(iid, IUnitInfo::iid))
+  {
+    addRef();
+    *obj = static_cast<IUnitInfo*>(this);
+    return kResultOk;
+  }
+  return SingleComponentEffect::queryInterface(iid, obj);
+}
+
+// ---- Set-up ----
+
+tresult PLUGIN_API IVST3Plugin::initialize(FUnknown* context)
+{
+  const tresult result = SingleComponentEffect::initialize(context);
+
+  IHostApplication* app = nullptr;
+  if (context &&
+      context->queryInterface(IHostApplication::iid, reinterpret_cast<void**>(&app)) == kResultOk &&
+      app)
+  {
+    String128 name = {};
+    if (app->getName(name) == kResultOk)
+    {
+      char hostName[128];
+      FromString128(name, hostName, sizeof hostName);
+      SetHost(hostName, 0);
+    }
+  }
+
+  if (result == kResultOk)
+  {
+    String128 label;
+    const StringBuf* in0 = mInputBusLabels.Get(0);
+    const StringBuf* out0 = mOutputBusLabels.Get(0);
+    const SpeakerArrangement inArr = GetSpeakerArrForChans(NInChannels() - mSideChainChans);
+    if (inArr != SpeakerArr::kEmpty)
+    {
+      ToUTF16(in0 ? in0->Get() : "", label);
+      addAudioInput(label, inArr, kMain, BusInfo::kDefaultActive);
+    }
+    if (IsInst())
+    {
+      for (int k = 0; k < NOutChannels() / 2; ++k)
+      {
+        const StringBuf* l = mOutputBusLabels.Get(k);
+        ToUTF16(l ? l->Get() : "", label);
+        addAudioOutput(label, SpeakerArr::kStereo, kMain, BusInfo::kDefaultActive);
+      }
+    }
+    else
+    {
+      ToUTF16(out0 ? out0->Get() : "", label);
+      addAudioOutput(label, GetSpeakerArrForChans(NOutChannels()), kMain, BusInfo::kDefaultActive);
+    }
+    if (mSideChainChans)
+    {
+      if (mSideChainChans >= 3) mSideChainChans = 2;
+      const StringBuf* in1 = mInputBusLabels.Get(1);
+      ToUTF16(in1 ? in1->Get() : "", label);
+      addAudioInput(label, GetSpeakerArrForChans(mSideChainChans), kAux, 0);
+    }
+    if (DoesMIDI()) addEventInput(STR16("MIDI Input"), 1, kMain, BusInfo::kDefaultActive);
+
+    if (NPresets() > 0)
+      parameters.addParameter(new Parameter(STR16("Preset"), kPresetParam, STR16(""), 0.0,
+                                            NPresets(), ParameterInfo::kIsProgramChange, 0));
+    if (!IsInst())
+    {
+      auto* bypass = new StringListParameter(
+          STR16("Bypass"), kBypassParam, nullptr,
+          ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsBypass, 0);
+      bypass->appendString(STR16("off"));
+      bypass->appendString(STR16("on"));
+      parameters.addParameter(bypass);
+    }
+
+    mParamGroups.Empty();
+    for (int i = 0; i < NParams(); ++i)
+    {
+      IParam* param = GetParam(i);
+      const char* group = param->GetParamGroupForHost();
+      UnitID unit = 0;
+      if (group[0])
+      {
+        int found = -1;
+        for (int g = 0; g < mParamGroups.GetSize() && found < 0; ++g)
+          if (std::strcmp(mParamGroups.Get(g), group) == 0) found = g;
+        if (found < 0)
+        {
+          mParamGroups.Add(group);
+          found = mParamGroups.GetSize() - 1;
+        }
+        unit = found + 1;
+      }
+      parameters.addParameter(new IVST3Parameter(param, static_cast<ParamID>(i), unit));
+    }
+  }
+
+  if (app) app->release();
+  OnHostIdentified();
+  RestorePreset(0);
+  return result;
+}
+
+tresult PLUGIN_API IVST3Plugin::terminate()
+{
+  mViews.clear();
+  return SingleComponentEffect::terminate();
+}
+
+void IVST3Plugin::RebuildBus(BusDirection dir, int index, int nChans, const char* name,
+                             BusType type, int32 flags)
+{
+  BusList* list = getBusList(kAudio, dir);
+  if (!list || index < 0 || index >= static_cast<int>(list->size())) return;
+  String128 label;
+  ToUTF16(name, label);
+  list->at(static_cast<size_t>(index)) =
+      owned(new AudioBus(label, type, flags, GetSpeakerArrForChans(nChans)));
+}
+
+tresult PLUGIN_API IVST3Plugin::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
+                                                   SpeakerArrangement* outputs, int32 numOuts)
+{
+  SetInputChannelConnections(0, NInChannels(), false);
+  SetOutputChannelConnections(0, NOutChannels(), false);
+  const int nIn = numIns > 0 && inputs ? CountChannels(inputs[0]) : 0;
+  const int nOut = numOuts > 0 && outputs ? CountChannels(outputs[0]) : 0;
+  if (!LegalIO(nIn, nOut)) return kResultFalse;
+
+  AudioBus* in0 = getAudioBus(kInput, 0);
+  if (in0 && CountChannels(in0->getArrangement()) != nIn)
+    RebuildBus(kInput, 0, nIn, "Input", kMain, BusInfo::kDefaultActive);
+  AudioBus* out0 = getAudioBus(kOutput, 0);
+  if (out0 && CountChannels(out0->getArrangement()) != nOut)
+    RebuildBus(kOutput, 0, nOut, "Output", kMain, BusInfo::kDefaultActive);
+
+  if (numIns == 1 && !mSideChainChans) return kResultTrue;
+  if (numIns != 2 || !mSideChainChans) return kResultFalse;
+  const int nSc = CountChannels(inputs[1]);
+  AudioBus* in1 = getAudioBus(kInput, 1);
+  if (in1 && CountChannels(in1->getArrangement()) != nSc)
+    RebuildBus(kInput, 1, nSc, "Sidechain Input", kAux, 0);
+  return kResultTrue;
+}
+
+tresult PLUGIN_API IVST3Plugin::canProcessSampleSize(int32 symbolicSampleSize)
+{
+  return symbolicSampleSize == kSample32 || symbolicSampleSize == kSample64 ? kResultTrue
+                                                                            : kResultFalse;
+}
+
+tresult PLUGIN_API IVST3Plugin::setupProcessing(ProcessSetup& setup)
+{
+  if (setup.symbolicSampleSize != kSample32 && setup.symbolicSampleSize != kSample64)
+    return kResultFalse;
+  // A rate that is not a positive number would turn the smoothers and filters into noise.
+  if (!(setup.sampleRate > 0.0) || setup.sampleRate > 1e7 || setup.maxSamplesPerBlock < 0)
+    return kResultFalse;
+  RecursiveMutex::Lock lock(mMutex);
+  SetSampleRate(setup.sampleRate);
+  mIsBypassed = false;
+  SetBlockSize(setup.maxSamplesPerBlock);
+  Reset();
+  processSetup = setup;
+  return kResultOk;
+}
+
+tresult PLUGIN_API IVST3Plugin::setActive(TBool state)
+{
+  OnActivate(state != 0);
+  return kResultOk;
+}
+
+// ---- The block ----
+
+void IVST3Plugin::ApplyParameterChanges(IParameterChanges* changes)
+{
+  if (!changes) return;
+  const int32 nQueues = changes->getParameterCount();
+  for (int32 q = 0; q < nQueues; ++q)
+  {
+    IParamValueQueue* queue = changes->getParameterData(q);
+    if (!queue) continue;
+    const int32 nPoints = queue->getPointCount();
+    int32 offset = 0;
+    ParamValue value = 0.0;
+    if (nPoints <= 0 || queue->getPoint(nPoints - 1, offset, value) != kResultOk) continue;
+    const ParamID id = queue->getParameterId();
+    if (id == kBypassParam)
+    {
+      mIsBypassed = value > 0.5;
+    }
+    else if (id == kPresetParam)
+    {
+      RestorePreset(TruncToInt(NPresets() * value + 0.0));
+    }
+    else if (id < static_cast<ParamID>(NParams()))
+    {
+      const int idx = static_cast<int>(id);
+      GetParam(idx)->SetNormalized(value);
+      if (GetGUI()) GetGUI()->SetParameterFromPlug(idx, value, true);
+      OnParamChange(idx);
+    }
+  }
+}
+
+void IVST3Plugin::ApplyEvents(IEventList* events)
+{
+  if (!DoesMIDI() || !events) return;
+  const int32 n = events->getEventCount();
+  for (int32 i = 0; i < n; ++i)
+  {
+    Event e{};
+    if (events->getEvent(i, e) != kResultOk) continue;
+    IMidiMsg msg;
+    if (e.type == Event::kNoteOnEvent)
+    {
+      msg.MakeNoteOnMsg(e.noteOn.pitch, TruncToInt(e.noteOn.velocity * 127), e.sampleOffset,
+                        e.noteOn.channel);
+      ProcessMidiMsg(&msg);
+    }
+    else if (e.type == Event::kNoteOffEvent)
+    {
+      msg.MakeNoteOffMsg(e.noteOff.pitch, e.sampleOffset, e.noteOff.channel);
+      ProcessMidiMsg(&msg);
+    }
+  }
+}
+
+template <class Sample>
+void IVST3Plugin::ConnectAndAttach(ProcessData& data, int offset, int nFrames)
+{
+  Sample* ptrs[kMaxBusChannels];
+  int n = 0;
+  const int nIn = NInChannels();
+  if (data.numInputs > 0 && BusPointers<Sample>(data.inputs, data.numInputs, 0, offset, ptrs, &n))
+  {
+    if (!mSideChainChans)
+    {
+      SetInputChannelConnections(0, n, true);
+      SetInputChannelConnections(n, nIn - n, false);
+      AttachInputBuffers(0, n, ptrs, nFrames);
+    }
+    else
+    {
+      const int nMain = nIn - mSideChainChans;
+      AudioBus* aux = getAudioBus(kInput, 1);
+      if (aux && aux->isActive())
+      {
+        mSideChainIsConnected = true;
+        SetInputChannelConnections(0, nIn, true);
+      }
+      else
+      {
+        if (mSideChainIsConnected)
+        {
+          ZeroScratchBuffers();
+          mSideChainIsConnected = false;
+        }
+        SetInputChannelConnections(0, nIn, true);
+        SetInputChannelConnections(n, nMain, false);
+      }
+      AttachInputBuffers(0, nMain, ptrs, nFrames);
+      int nSc = 0;
+      if (BusPointers<Sample>(data.inputs, data.numInputs, 1, offset, ptrs, &nSc))
+        AttachInputBuffers(nIn - mSideChainChans, mSideChainChans, ptrs, nFrames);
+    }
+  }
+  else
+  {
+    // No usable input: read silence rather than whatever pointers the last block left.
+    SetInputChannelConnections(0, nIn, false);
+    for (int i = 0; i < nIn; ++i)
+      if (double* scratch = mInChannels.Get(i)->mScratchBuf.Get())
+        std::memset(scratch, 0, sizeof(double) * static_cast<size_t>(nFrames));
+  }
+
+  int k = 0;
+  for (int32 i = 0; i < data.numOutputs && data.outputs; ++i)
+  {
+    const int m = data.outputs[i].numChannels;
+    if (m <= 0) continue;
+    AudioBus* bus = getAudioBus(kOutput, i);
+    const bool usable = BusPointers<Sample>(data.outputs, data.numOutputs, i, offset, ptrs, &n);
+    const bool active = bus && bus->isActive() && usable;
+    SetOutputChannelConnections(k, m, active);
+    SetOutputChannelConnections(k + m, NOutChannels() - (k + m), false);
+    if (active) AttachOutputBuffers(k, n, ptrs);
+    k += m;
+  }
+  if (k == 0) SetOutputChannelConnections(0, NOutChannels(), false);
+}
+
+template <class Sample> void IVST3Plugin::ProcessAudio(ProcessData& data)
+{
+  const int total = data.numSamples;
+  if (total <= 0 || mBlockSize <= 0) return;
+  // Hosts may pass blocks longer than they announced; the scratch buffers hold mBlockSize
+  // samples, so such a block is processed in pieces.
+  for (int offset = 0; offset < total; offset += mBlockSize)
+  {
+    const int n = total - offset < mBlockSize ? total - offset : mBlockSize;
+    ConnectAndAttach<Sample>(data, offset, n);
+    if (mIsBypassed)
+      PassThroughBuffers(Sample(0), n);
+    else
+      ProcessBuffers(Sample(0), n);
+  }
+}
+
+tresult PLUGIN_API IVST3Plugin::process(ProcessData& data)
+{
+  RecursiveMutex::Lock lock(mMutex);
+  if (data.processContext) mProcessContext = *data.processContext;
+  ApplyParameterChanges(data.inputParameterChanges);
+  ApplyEvents(data.inputEvents);
+  if (processSetup.symbolicSampleSize == kSample32)
+    ProcessAudio<Sample32>(data);
+  else if (processSetup.symbolicSampleSize == kSample64)
+    ProcessAudio<Sample64>(data);
+  return kResultOk;
+}
+
+// ---- State ----
+
+tresult IVST3Plugin::getEditorState(IBStream* state)
+{
+  if (!state) return kResultFalse;
+  RecursiveMutex::Lock lock(mMutex);
+  ByteChunk chunk;
+  if (!SerializeState(chunk)) return kResultFalse;
+  int32 written = 0;
+  state->write(chunk.GetBytes(), chunk.Size(), &written);
+  int32 bypass = mIsBypassed ? 1 : 0;
+  state->write(&bypass, sizeof bypass, &written);
+  return kResultOk;
+}
+
+tresult IVST3Plugin::setEditorState(IBStream* state)
+{
+  if (!state) return kResultFalse;
+  RecursiveMutex::Lock lock(mMutex);
+  // Reading over the current state leaves whatever the stream does not supply as it was.
+  ByteChunk chunk;
+  SerializeState(chunk);
+  if (chunk.Size() == 0) return kResultFalse;
+  int32 read = 0;
+  state->read(chunk.GetBytes(), chunk.Size(), &read);
+  UnserializeState(chunk, 0);
+  int32 bypass = 0;
+  read = 0;
+  if (state->read(&bypass, sizeof bypass, &read) != kResultOk || read != sizeof bypass)
+    return kResultFalse;
+  mIsBypassed = bypass != 0;
+  RedrawParamControls();
+  return kResultOk;
+}
+
+// ---- Controller queries ----
+
+tresult PLUGIN_API IVST3Plugin::setParamNormalized(ParamID id, ParamValue value)
+{
+  if (id >= static_cast<ParamID>(NParams())) return kResultFalse;
+  GetParam(static_cast<int>(id))->SetNormalized(value);
+  return kResultOk;
+}
+
+ParamValue PLUGIN_API IVST3Plugin::getParamNormalized(ParamID id)
+{
+  if (id == kBypassParam) return mIsBypassed ? 1.0 : 0.0;
+  if (id < static_cast<ParamID>(NParams())) return GetParam(static_cast<int>(id))->GetNormalized();
+  return 0.0;
+}
+
+ParamValue PLUGIN_API IVST3Plugin::plainParamToNormalized(ParamID id, ParamValue plainValue)
+{
+  if (id < static_cast<ParamID>(NParams()))
+    return GetParam(static_cast<int>(id))->GetNormalized(plainValue);
+  return plainValue;
+}
+
+tresult PLUGIN_API IVST3Plugin::getParamStringByValue(ParamID id, ParamValue valueNormalized,
+                                                      String128 string)
+{
+  if (id >= static_cast<ParamID>(NParams()) || !string) return kResultFalse;
+  char text[32];
+  GetParam(static_cast<int>(id))->GetDisplayForHost(valueNormalized, true, text, true, sizeof text);
+  ToString128(text, string);
+  return kResultOk;
+}
+
+IPlugView* PLUGIN_API IVST3Plugin::createView(FIDString)
+{
+  return nullptr;
+}
+
+// ---- Units and programs ----
+
+int32 PLUGIN_API IVST3Plugin::getUnitCount()
+{
+  return mParamGroups.GetSize() + 1;
+}
+
+tresult PLUGIN_API IVST3Plugin::getUnitInfo(int32 unitIndex, UnitInfo& info)
+{
+  if (unitIndex == 0)
+  {
+    info.id = kRootUnitId;
+    info.parentUnitId = kNoParentUnitId;
+    ToString128("Root Unit", info.name);
+    // Hosts find the factory presets through the root unit's program list.
+    info.programListId =
+        NPresets() > 0 ? static_cast<ProgramListID>(kPresetParam) : kNoProgramListId;
+    return kResultOk;
+  }
+  if (unitIndex > 0 && unitIndex <= mParamGroups.GetSize())
+  {
+    info.id = unitIndex;
+    info.parentUnitId = kRootUnitId;
+    ToString128(mParamGroups.Get(unitIndex - 1), info.name);
+    info.programListId = kNoProgramListId;
+    return kResultOk;
+  }
+  return kResultFalse;
+}
+
+int32 PLUGIN_API IVST3Plugin::getProgramListCount()
+{
+  return NPresets() > 0 ? 1 : 0;
+}
+
+tresult PLUGIN_API IVST3Plugin::getProgramListInfo(int32 listIndex, ProgramListInfo& info)
+{
+  if (listIndex != 0) return kResultFalse;
+  info.id = static_cast<ProgramListID>(kPresetParam);
+  ToString128("Factory Presets", info.name);
+  info.programCount = NPresets();
+  return kResultOk;
+}
+
+tresult PLUGIN_API IVST3Plugin::getProgramName(ProgramListID listId, int32 programIndex,
+                                               String128 name)
+{
+  if (listId != static_cast<ProgramListID>(kPresetParam) || !name) return kResultFalse;
+  ToString128(GetPresetName(programIndex), name);
+  return kResultOk;
+}
+
+// ---- Framework operations ----
+
+void IVST3Plugin::BeginInformHostOfParamChange(int idx)
+{
+  Trace("BeginInformHostOfParamChange", __LINE__, "%d", idx);
+  beginEdit(static_cast<ParamID>(idx));
+}
+
+void IVST3Plugin::InformHostOfParamChange(int idx, double normalizedValue)
+{
+  Trace("InformHostOfParamChange", __LINE__, "%d:%f", idx, normalizedValue);
+  performEdit(static_cast<ParamID>(idx), normalizedValue);
+}
+
+void IVST3Plugin::EndInformHostOfParamChange(int idx)
+{
+  Trace("EndInformHostOfParamChange", __LINE__, "%d", idx);
+  endEdit(static_cast<ParamID>(idx));
+}
+
+bool IVST3Plugin::IsRenderingOffline()
+{
+  return processSetup.processMode == kOffline;
+}
+
+int IVST3Plugin::GetSamplePos()
+{
+  return TruncToInt(static_cast<double>(mProcessContext.projectTimeSamples));
+}
+
+double IVST3Plugin::GetTempo()
+{
+  return mProcessContext.tempo;
+}
+
+void IVST3Plugin::GetTimeSig(int* numerator, int* denominator)
+{
+  if (numerator) *numerator = mProcessContext.timeSigNumerator;
+  if (denominator) *denominator = mProcessContext.timeSigDenominator;
+}
+
+void IVST3Plugin::GetTime(ITimeInfo* t)
+{
+  if (!t) return;
+  t->mTempo = mProcessContext.tempo;
+  t->mSamplePos = static_cast<double>(mProcessContext.projectTimeSamples);
+  t->mPPQPos = mProcessContext.projectTimeMusic;
+  t->mLastBar = mProcessContext.barPositionMusic;
+  t->mCycleStart = mProcessContext.cycleStartMusic;
+  t->mCycleEnd = mProcessContext.cycleEndMusic;
+  t->mNumerator = mProcessContext.timeSigNumerator;
+  t->mDenominator = mProcessContext.timeSigDenominator;
+  t->mTransportIsRunning = (mProcessContext.state & ProcessContext::kPlaying) != 0;
+  t->mTransportLoopEnabled = (mProcessContext.state & ProcessContext::kCycleActive) != 0;
+}
+
+void IVST3Plugin::ResizeGraphics(int, int)
+{
+  // The editor view arrives with the GUI; until then there is nothing to resize.
+}
+
+void IVST3Plugin::SetLatency(int samples)
+{
+  IAudioPlugin::SetLatency(samples);
+  if (IComponentHandler* handler = getComponentHandler())
+    handler->restartComponent(kLatencyChanged);
+}
+
+void IVST3Plugin::PopupHostContextMenuForParam(int idx, int x, int y)
+{
+  IComponentHandler* handler = getComponentHandler();
+  if (!handler || mViews.empty()) return;
+  IComponentHandler3* handler3 = nullptr;
+  if (handler->queryInterface(IComponentHandler3::iid, reinterpret_cast<void**>(&handler3)) !=
+          kResultOk ||
+      !handler3)
+    return;
+  const ParamID id = static_cast<ParamID>(idx);
+  if (IContextMenu* menu = handler3->createContextMenu(mViews.front(), &id))
+  {
+    menu->popup(x, y);
+    menu->release();
+  }
+  handler3->release();
+}
+
+void IVST3Plugin::AddView(IPlugView* view)
+{
+  if (view) mViews.push_back(view);
+}
+
+void IVST3Plugin::RemoveView(IPlugView* view)
+{
+  for (auto it = mViews.begin(); it != mViews.end(); ++it)
+    if (*it == view)
+    {
+      mViews.erase(it);
+      return;
+    }
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The equaliser: eight peaking bands in series between an input and an output gain, with phase,
+// dry/wet mix, bypasses and peak metering, on the VST 3 binding.
+
+#include "filters/Biquad.h"
+#include "framework/vst3/IVST3Plugin.h"
+
+enum ETarvoParams
+{
+  kGain1 = 0,
+  kFrequency1 = 8,
+  kBandwidth1 = 16,
+  kBandBypass1 = 24,
+  kInputGain = 32,
+  kOutputGain = 33,
+  kBypass = 34,
+  kLeftBypass = 35,
+  kRightBypass = 36,
+  kPhase = 37,
+  kMix = 38,
+  kNumParams = 39
+};
+
+constexpr int kNumBands = 8;
+constexpr int kNumPresets = 32;
+
+// A one-pole smoother: y = a·y + (1 − a)·target once per frame.
+struct Smoother
+{
+  double mCoeff = 0.0;
+  double mState = 0.0;
+};
+
+class Tarvo : public IVST3Plugin
+{
+public:
+  explicit Tarvo(IInstanceInfo instanceInfo = IInstanceInfo());
+  ~Tarvo() override;
+
+  // Main thread; takes the instance mutex.
+  void Reset() override;
+  // Any thread; takes the instance mutex.
+  void OnParamChange(int paramIdx) override;
+  // Audio thread, instance mutex held by the frame. Allocates nothing.
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  void PresetsChangedByHost() override;
+
+  // Read-only views for tests and tools.
+  const Biquad& GetBand(int band) const { return mBand[band]; }
+  bool IsBandBypassed(int band) const { return mBandBypass[band]; }
+  double GetInputMeter(int ch) const { return mInputMeter[ch]; }
+  double GetOutputMeter(int ch) const { return mOutputMeter[ch]; }
+  double GetMixTarget() const { return mMixTarget; }
+  double GetInputGainTarget() const { return mInputGainTarget; }
+  double GetOutputGainTarget() const { return mOutputGainTarget; }
+  const Smoother& GetMixSmoother() const { return mMixSmoother; }
+  double GetCachedSampleRate() const { return mCachedSampleRate; }
+  double GetDryGain() const { return mDryGain; }
+  double GetWetGain() const { return mWetGain; }
+
+private:
+  void InitParameters();
+  void MakePresets();
+
+  Biquad mBand[kNumBands];
+  bool mBandBypass[kNumBands] = {};
+  bool mBypass = false;
+  bool mBypassLeft = false;
+  bool mBypassRight = false;
+  bool mPhaseInvert = false;
+  double mInputGainTarget = 0.0;
+  double mOutputGainTarget = 0.0;
+  double mMixTarget = 0.0;
+  Smoother mInputGainSmoother;
+  Smoother mOutputGainSmoother;
+  Smoother mMixSmoother;
+  double mDryGain = 0.0;
+  double mWetGain = 0.0;
+  // Presets restored during construction convert band frequencies with this rate, so it starts
+  // at the framework's default rather than at 0.
+  double mCachedSampleRate = 44100.0;
+  double mInputMeter[2] = {};
+  double mOutputMeter[2] = {};
+  int mMeterControls[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  // The smoothed mix for which mDryGain and mWetGain were last computed.
+  double mLastMix = -1.0;
+};

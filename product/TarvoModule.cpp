@@ -1,0 +1,19 @@
+// What the module tells a host about itself: one factory, one class, instances made one at a
+// time under the module-wide mutex.
+
+#include "framework/vst3/Module.h"
+#include "product/Tarvo.h"
+#include "product/VendorInfo.h"
+
+void tarvo::vst3::DescribeModule(ModuleDescription& module)
+{
+  module.factoryInfo = Steinberg::PFactoryInfo(
+      TARVO_VENDOR_NAME, TARVO_VENDOR_URL, TARVO_VENDOR_EMAIL, Steinberg::PFactoryInfo::kUnicode);
+  // The component and the controller are one object: no controller class is registered.
+  const auto cid = MakeClassId(FourCC("Vlkr"), FourCC("Trvo"));
+  module.AddClass(Steinberg::PClassInfo2(cid.data(), Steinberg::PClassInfo::kManyInstances,
+                                         "Audio Module Class", "Tarvo",
+                                         Steinberg::Vst::kSimpleModeSupported, "Fx|EQ", "",
+                                         TARVO_VERSION_STR, "VST 3.6.5"),
+                  &CreateInstance<Tarvo>);
+}
