@@ -1,0 +1,184 @@
+#pragma once
+// What a VST 3 host hands to a plug-in: the host application (with messages and attribute lists
+// for split plug-ins' IConnectionPoint traffic), the component handler, a memory stream, and the
+// parameter change queues of a process call. Written on pluginterfaces only.
+//
+// Threads: one host thread drives everything (the tools are single-threaded).
+
+#include "pluginterfaces/base/ibstream.h"
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+#include "pluginterfaces/vst/ivsthostapplication.h"
+#include "pluginterfaces/vst/ivstmessage.h"
+#include "pluginterfaces/vst/ivstparameterchanges.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tarvo::vst3host
+{
+
+/// The name the host gives itself through IHostApplication::getName.
+inline constexpr const char* kHostName = "Tarvo vst3host";
+
+/// IHostApplication: the host's name, and IMessage/IAttributeList objects on request.
+class HostApplication : public Steinberg::Vst::IHostApplication
+{
+public:
+  HostApplication();
+  virtual ~HostApplication();
+  Steinberg::tresult PLUGIN_API getName(Steinberg::Vst::String128 name) override;
+  Steinberg::tresult PLUGIN_API createInstance(Steinberg::TUID cid, Steinberg::TUID iid,
+                                               void** obj) override;
+  DECLARE_FUNKNOWN_METHODS
+};
+
+class HostAttributeList : public Steinberg::Vst::IAttributeList
+{
+public:
+  HostAttributeList();
+  virtual ~HostAttributeList();
+  Steinberg::tresult PLUGIN_API setInt(AttrID id, Steinberg::int64 value) override;
+  Steinberg::tresult PLUGIN_API getInt(AttrID id, Steinberg::int64& value) override;
+  Steinberg::tresult PLUGIN_API setFloat(AttrID id, double value) override;
+  Steinberg::tresult PLUGIN_API getFloat(AttrID id, double& value) override;
+  Steinberg::tresult PLUGIN_API setString(AttrID id, const Steinberg::Vst::TChar* string) override;
+  Steinberg::tresult PLUGIN_API getString(AttrID id, Steinberg::Vst::TChar* string,
+                                          Steinberg::uint32 sizeInBytes) override;
+  Steinberg::tresult PLUGIN_API setBinary(AttrID id, const void* data,
+                                          Steinberg::uint32 sizeInBytes) override;
+  Steinberg::tresult PLUGIN_API getBinary(AttrID id, const void*& data,
+                                          Steinberg::uint32& sizeInBytes) override;
+  DECLARE_FUNKNOWN_METHODS
+
+private:
+  std::map<std::string, Steinberg::int64> mInts;
+  std::map<std::string, double> mFloats;
+  std::map<std::string, std::u16string> mStrings;
+  std::map<std::string, std::vector<char>> mBinaries;
+};
+
+class HostMessage : public Steinberg::Vst::IMessage
+{
+public:
+  HostMessage();
+  virtual ~HostMessage();
+  Steinberg::FIDString PLUGIN_API getMessageID() override { return mId.c_str(); }
+  void PLUGIN_API setMessageID(Steinberg::FIDString id) override { mId = id ? id : ""; }
+  Steinberg::Vst::IAttributeList* PLUGIN_API getAttributes() override { return mAttributes; }
+  DECLARE_FUNKNOWN_METHODS
+
+private:
+  std::string mId;
+  HostAttributeList* mAttributes;
+};
+
+/// IComponentHandler: reports each call to an observer (for the command line: a printed line).
+class ComponentHandler : public Steinberg::Vst::IComponentHandler
+{
+public:
+  struct Event
+  {
+    enum Kind
+    {
+      kBeginEdit,
+      kPerformEdit,
+      kEndEdit,
+      kRestart
+    } kind;
+    Steinberg::Vst::ParamID id;
+    double value; // performEdit: the normalised value; restartComponent: the flags
+  };
+  using Observer = std::function<void(const Event&)>;
+
+  explicit ComponentHandler(Observer observer = {});
+  virtual ~ComponentHandler();
+  Steinberg::tresult PLUGIN_API beginEdit(Steinberg::Vst::ParamID id) override;
+  Steinberg::tresult PLUGIN_API performEdit(Steinberg::Vst::ParamID id,
+                                            Steinberg::Vst::ParamValue value) override;
+  Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override;
+  Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override;
+  DECLARE_FUNKNOWN_METHODS
+
+  /// Every call so far, in order.
+  const std::vector<Event>& Events() const { return mEvents; }
+
+private:
+  void Report(const Event& event);
+  Observer mObserver;
+  std::vector<Event> mEvents;
+};
+
+/// IBStream over a growable byte vector.
+class MemoryStream : public Steinberg::IBStream
+{
+public:
+  MemoryStream();
+  explicit MemoryStream(std::vector<std::uint8_t> bytes);
+  virtual ~MemoryStream();
+  Steinberg::tresult PLUGIN_API read(void* buffer, Steinberg::int32 numBytes,
+                                     Steinberg::int32* numBytesRead) override;
+  Steinberg::tresult PLUGIN_API write(void* buffer, Steinberg::int32 numBytes,
+                                      Steinberg::int32* numBytesWritten) override;
+  Steinberg::tresult PLUGIN_API seek(Steinberg::int64 pos, Steinberg::int32 mode,
+                                     Steinberg::int64* result) override;
+  Steinberg::tresult PLUGIN_API tell(Steinberg::int64* pos) override;
+  DECLARE_FUNKNOWN_METHODS
+
+  const std::vector<std::uint8_t>& Bytes() const { return mBytes; }
+
+private:
+  std::vector<std::uint8_t> mBytes;
+  std::int64_t mPosition = 0;
+};
+
+/// One parameter's queue of points in a process call.
+class ParamValueQueue : public Steinberg::Vst::IParamValueQueue
+{
+public:
+  explicit ParamValueQueue(Steinberg::Vst::ParamID id);
+  virtual ~ParamValueQueue();
+  Steinberg::Vst::ParamID PLUGIN_API getParameterId() override { return mId; }
+  Steinberg::int32 PLUGIN_API getPointCount() override;
+  Steinberg::tresult PLUGIN_API getPoint(Steinberg::int32 index, Steinberg::int32& sampleOffset,
+                                         Steinberg::Vst::ParamValue& value) override;
+  Steinberg::tresult PLUGIN_API addPoint(Steinberg::int32 sampleOffset,
+                                         Steinberg::Vst::ParamValue value,
+                                         Steinberg::int32& index) override;
+  DECLARE_FUNKNOWN_METHODS
+
+private:
+  Steinberg::Vst::ParamID mId;
+  std::vector<std::pair<Steinberg::int32, Steinberg::Vst::ParamValue>> mPoints;
+};
+
+/// The parameter changes of one process call: one queue per parameter, in the order added.
+class ParameterChanges : public Steinberg::Vst::IParameterChanges
+{
+public:
+  ParameterChanges();
+  virtual ~ParameterChanges();
+  Steinberg::int32 PLUGIN_API getParameterCount() override;
+  Steinberg::Vst::IParamValueQueue* PLUGIN_API getParameterData(Steinberg::int32 index) override;
+  Steinberg::Vst::IParamValueQueue* PLUGIN_API addParameterData(const Steinberg::Vst::ParamID& id,
+                                                                Steinberg::int32& index) override;
+  DECLARE_FUNKNOWN_METHODS
+
+  /// Appends a point to the parameter's queue (created on first use).
+  void Add(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue value,
+           Steinberg::int32 sampleOffset = 0);
+  void Clear();
+
+private:
+  std::vector<ParamValueQueue*> mQueues; // referenced
+};
+
+/// Narrows a UTF-16 string to 8 bits (non-ASCII characters become '?').
+std::string ToUtf8(const Steinberg::Vst::TChar* text, size_t maxLength = 128);
+/// Widens ASCII/UTF-8 text into a 128-unit UTF-16 buffer.
+void ToString128(const std::string& text, Steinberg::Vst::String128 out);
+
+} // namespace tarvo::vst3host
