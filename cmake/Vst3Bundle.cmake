@@ -11,7 +11,8 @@
 # The module gets framework/vst3's entry points (ModuleEntry, ModuleExit, GetPluginFactory) and
 # must define tarvo::vst3::DescribeModule (framework/vst3/ModuleEntry.h) in SOURCES or LIBRARIES.
 # Only the three entry points are exported: everything is compiled with hidden visibility and
-# linked with a version script; undefined symbols are link errors (-z defs).
+# linked with a version script; undefined symbols are link errors (-z defs) outside sanitizer
+# builds.
 #
 # moduleinfo.json is written after each link by tools/vst3host's vst3moduleinfo, which loads the
 # module the way a host does and dumps its factory, so it always agrees with the module.
@@ -53,9 +54,12 @@ function(tarvo_vst3_bundle target)
     VISIBILITY_INLINES_HIDDEN ON
     LINK_DEPENDS "${TARVO_VST3_EXPORTS_MAP}"
     TARVO_VST3_BUNDLE_DIR "${bundle}")
-  target_link_options(${target} PRIVATE
-    "LINKER:--version-script=${TARVO_VST3_EXPORTS_MAP}"
-    "LINKER:-z,defs")
+  target_link_options(${target} PRIVATE "LINKER:--version-script=${TARVO_VST3_EXPORTS_MAP}")
+  # Sanitizer runtimes resolve their symbols from the host process, so a sanitized module keeps
+  # undefined references by design.
+  if(NOT TARVO_SANITIZE AND NOT TARVO_FUZZ)
+    target_link_options(${target} PRIVATE "LINKER:-z,defs")
+  endif()
 
   add_custom_command(TARGET ${target} PRE_LINK
     COMMAND ${CMAKE_COMMAND} -E make_directory "${resources_dir}")
