@@ -1,20 +1,25 @@
 // The block routine: input gain, the eight-band cascade, phase, output gain, dry/wet mix,
 // cleaning, bypasses and peak metering, per sample frame.
+//
+// The work runs in chunks of up to 64 frames and in three passes over each chunk: gains in, the
+// cascade one band at a time (its state and coefficients stay in registers for the whole chunk),
+// then mix, cleaning and bypass out. Every frame still sees exactly the operations, in the same
+// order, that a frame-by-frame reading gives, so the results are the same to the bit.
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 
+#include "product/StereoPair.h"
 #include "product/Tarvo.h"
 #include "utility/Pan.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
 #include <xmmintrin.h>
 #endif
 
 namespace
 {
+constexpr int kChunk = 64;
+
 // Flushes subnormal numbers to zero for the block and gives the host its floating-point mode
 // back afterwards: decaying filter states after a loud burst would otherwise cost far more than
 // the audio itself.
@@ -36,18 +41,9 @@ private:
 #endif
 };
 
-// Zero for every magnitude below 2^-54, subnormals, infinities and NaNs: one bit test on the
-// upper word of the final output instead of a test per filter state.
-inline double Clean(double x)
-{
-  uint64_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  const uint32_t h = static_cast<uint32_t>(bits >> 32);
-  return ((h + 0x00100000u) & 0x7FE00000u) < 0x3CA00000u ? 0.0 : x;
-}
-
-// Within this distance the smoother has arrived: it takes the target exactly, so a mix of 0 %
-// really is dry and a glide towards 0 never lingers in subnormal numbers.
+// Within this distance a smoother has arrived: it takes the target exactly, so a mix of 0 % really
+// is dry, a glide towards 0 never lingers in subnormal numbers, and settled blocks skip the
+// smoothing altogether.
 constexpr double kSettled = 1e-12;
 
 inline double Smooth(double& state, double coeff, double target)
@@ -56,6 +52,63 @@ inline double Smooth(double& state, double coeff, double target)
   if (std::fabs(state - target) < kSettled) state = target;
   return state;
 }
+
+struct Section
+{
+  StereoPair a0, a1, a2, b1, b2, z1, z2;
+};
+
+// Per-frame values of one chunk.
+struct ChunkBuffers
+{
+  StereoPair dry[kChunk]; // input times input gain: the dry path and the cascade's input
+  StereoPair wet[kChunk]; // the cascade's output
+  StereoPair gOut[kChunk], dryGain[kChunk], wetGain[kChunk];
+};
+// Mix, cleaning and bypass for one chunk. Gains come per frame from the buffers, or as constants
+// once the smoothers have settled; the bypass blend is left out when nothing is bypassed.
+template <bool kConstantGains, bool kBypass>
+StereoPair MixOut(const ChunkBuffers& buf, const StereoPair* wet, int n, StereoPair g,
+                  StereoPair dg, StereoPair wg, StereoPair phase, StereoPair passInput,
+                  const double* xL, const double* xR, double* oL, double* oR, StereoPair peak)
+{
+#pragma GCC unroll 2
+  for (int i = 0; i < n; ++i)
+  {
+    if (!kConstantGains)
+    {
+      g = buf.gOut[i];
+      dg = buf.dryGain[i];
+      wg = buf.wetGain[i];
+    }
+    const StereoPair w = wet[i] ^ phase;
+    StereoPair o = (buf.dry[i] * dg + (w * g) * wg).Clean();
+    if (kBypass) o = StereoPair::Select(passInput, o, StereoPair::Set(xL[i], xR[i]));
+    o.Store(oL + i, oR + i);
+    peak = o.Abs().MaxInto(peak);
+  }
+  return peak;
+}
+
+StereoPair OutputStage(const ChunkBuffers& buf, const StereoPair* wet, int n, StereoPair g,
+                       StereoPair dg, StereoPair wg, StereoPair phase, StereoPair passInput,
+                       bool anyBypass, const double* xL, const double* xR, double* oL, double* oR,
+                       StereoPair peak)
+{
+  return anyBypass
+             ? MixOut<true, true>(buf, wet, n, g, dg, wg, phase, passInput, xL, xR, oL, oR, peak)
+             : MixOut<true, false>(buf, wet, n, g, dg, wg, phase, passInput, xL, xR, oL, oR, peak);
+}
+
+StereoPair OutputStage(const ChunkBuffers& buf, const StereoPair* wet, int n, StereoPair phase,
+                       StereoPair passInput, bool anyBypass, const double* xL, const double* xR,
+                       double* oL, double* oR, StereoPair peak)
+{
+  const StereoPair z = StereoPair::Zero();
+  return anyBypass
+             ? MixOut<false, true>(buf, wet, n, z, z, z, phase, passInput, xL, xR, oL, oR, peak)
+             : MixOut<false, false>(buf, wet, n, z, z, z, phase, passInput, xL, xR, oL, oR, peak);
+}
 } // namespace
 
 void Tarvo::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
@@ -63,29 +116,17 @@ void Tarvo::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrame
   FlushDenormals flush;
 
   // Flags only change between blocks (under the instance mutex), so the cascade is settled once.
-  int active[kNumBands];
+  Section sections[kNumBands];
   int nActive = 0;
   for (int b = 0; b < kNumBands; ++b)
-    if (!mBandBypass[b]) active[nActive++] = b;
-
-#if defined(__SSE2__)
-  // Both channels of a section share one two-lane step; the states live in registers and local
-  // memory for the block and go back to the sections at its end. Same operations in the same
-  // order as the section's scalar step, so the results are identical.
-  __m128d a0[kNumBands], a1[kNumBands], a2[kNumBands], b1[kNumBands], b2[kNumBands];
-  __m128d z1[kNumBands], z2[kNumBands];
-  for (int k = 0; k < nActive; ++k)
   {
-    const Biquad& s = mBand[active[k]];
-    a0[k] = _mm_set1_pd(s.a0);
-    a1[k] = _mm_set1_pd(s.a1);
-    a2[k] = _mm_set1_pd(s.a2);
-    b1[k] = _mm_set1_pd(s.b1);
-    b2[k] = _mm_set1_pd(s.b2);
-    z1[k] = _mm_set_pd(s.z1R, s.z1L);
-    z2[k] = _mm_set_pd(s.z2R, s.z2L);
+    if (mBandBypass[b]) continue;
+    const Biquad& s = mBand[b];
+    sections[nActive++] = {StereoPair::Splat(s.a0),      StereoPair::Splat(s.a1),
+                           StereoPair::Splat(s.a2),      StereoPair::Splat(s.b1),
+                           StereoPair::Splat(s.b2),      StereoPair::Set(s.z1L, s.z1R),
+                           StereoPair::Set(s.z2L, s.z2R)};
   }
-#endif
 
   const double* inL = inputs[0];
   const double* inR = inputs[1];
@@ -98,78 +139,117 @@ void Tarvo::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrame
   double yMix = mMixSmoother.mState;
   const double tIn = mInputGainTarget, tOut = mOutputGainTarget, tMix = mMixTarget;
   double dry = mDryGain, wet = mWetGain, lastMix = mLastMix;
-  const bool phase = mPhaseInvert, bypass = mBypass;
-  const bool bypassL = mBypassLeft, bypassR = mBypassRight;
-  double peakInL = 0.0, peakInR = 0.0, peakOutL = 0.0, peakOutR = 0.0;
 
-  for (int i = 0; i < nFrames; ++i)
+  const StereoPair phase = StereoPair::Splat(mPhaseInvert ? -0.0 : 0.0);
+  const StereoPair passInput = StereoPair::Mask(mBypass || mBypassLeft, mBypass || mBypassRight);
+  const bool anyBypass = mBypass || mBypassLeft || mBypassRight;
+  StereoPair peakIn = StereoPair::Zero(), peakOut = StereoPair::Zero();
+  ChunkBuffers buf;
+
+  for (int start = 0; start < nFrames; start += kChunk)
   {
-    const double xL = inL[i], xR = inR[i];
-    const double gIn = Smooth(yIn, aIn, tIn);
-    const double gOut = Smooth(yOut, aOut, tOut);
-    const double p = Smooth(yMix, aMix, tMix);
-    // The sines only when the smoothed mix moved; once settled it stays bit-for-bit the same.
-    if (p != lastMix)
+    const int n = nFrames - start < kChunk ? nFrames - start : kChunk;
+    const double* xL = inL + start;
+    const double* xR = inR + start;
+
+    // Once every smoother sits on its target the gains are the same for the whole chunk.
+    const bool settled = yIn == tIn && yOut == tOut && yMix == tMix && lastMix == yMix;
+    if (settled)
     {
-      mixLaw(p, dry, wet);
-      lastMix = p;
+      const StereoPair gIn = StereoPair::Splat(yIn);
+#pragma GCC unroll 2
+      for (int i = 0; i < n; ++i)
+      {
+        const StereoPair d = StereoPair::Set(xL[i], xR[i]) * gIn;
+        buf.dry[i] = d;
+        peakIn = d.Abs().MaxInto(peakIn);
+      }
+    }
+    else
+    {
+      for (int i = 0; i < n; ++i)
+      {
+        const double gIn = Smooth(yIn, aIn, tIn);
+        const double gOut = Smooth(yOut, aOut, tOut);
+        const double p = Smooth(yMix, aMix, tMix);
+        // The sines only when the smoothed mix moved.
+        if (p != lastMix)
+        {
+          mixLaw(p, dry, wet);
+          lastMix = p;
+        }
+        const StereoPair d = StereoPair::Set(xL[i], xR[i]) * StereoPair::Splat(gIn);
+        buf.dry[i] = d;
+        buf.gOut[i] = StereoPair::Splat(gOut);
+        buf.dryGain[i] = StereoPair::Splat(dry);
+        buf.wetGain[i] = StereoPair::Splat(wet);
+        peakIn = d.Abs().MaxInto(peakIn);
+      }
     }
 
-    const double dL = xL * gIn, dR = xR * gIn;
-    double wL, wR;
-#if defined(__SSE2__)
-    __m128d v = _mm_set_pd(dR, dL);
-    for (int k = 0; k < nActive; ++k)
+    // The cascade over the chunk (transposed direct form II), two bands per pass so that the
+    // sample between them stays in a register.
+    // The first pass reads the dry signal, later ones work in place.
+    const StereoPair* src = buf.dry;
+    int k = 0;
+    for (; k + 1 < nActive; k += 2)
     {
-      const __m128d out = _mm_add_pd(_mm_mul_pd(v, a0[k]), z1[k]);
-      z1[k] = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(v, a1[k]), z2[k]), _mm_mul_pd(b1[k], out));
-      z2[k] = _mm_sub_pd(_mm_mul_pd(v, a2[k]), _mm_mul_pd(b2[k], out));
-      v = out;
+      const Section s = sections[k], t = sections[k + 1];
+      StereoPair sz1 = s.z1, sz2 = s.z2, tz1 = t.z1, tz2 = t.z2;
+#pragma GCC unroll 2
+      for (int i = 0; i < n; ++i)
+      {
+        const StereoPair in = src[i];
+        const StereoPair mid = in * s.a0 + sz1;
+        sz1 = (in * s.a1 + sz2) - s.b1 * mid;
+        sz2 = in * s.a2 - s.b2 * mid;
+        const StereoPair out = mid * t.a0 + tz1;
+        tz1 = (mid * t.a1 + tz2) - t.b1 * out;
+        tz2 = mid * t.a2 - t.b2 * out;
+        buf.wet[i] = out;
+      }
+      sections[k].z1 = sz1;
+      sections[k].z2 = sz2;
+      sections[k + 1].z1 = tz1;
+      sections[k + 1].z2 = tz2;
+      src = buf.wet;
     }
-    _mm_storel_pd(&wL, v);
-    _mm_storeh_pd(&wR, v);
-#else
-    wL = dL;
-    wR = dR;
-    for (int k = 0; k < nActive; ++k)
-      mBand[active[k]].processStereoScalar(wL, wR);
-#endif
-    if (phase)
+    if (k < nActive)
     {
-      wL = -wL;
-      wR = -wR;
+      const Section s = sections[k];
+      StereoPair z1 = s.z1, z2 = s.z2;
+      for (int i = 0; i < n; ++i)
+      {
+        const StereoPair in = src[i];
+        const StereoPair out = in * s.a0 + z1;
+        z1 = (in * s.a1 + z2) - s.b1 * out;
+        z2 = in * s.a2 - s.b2 * out;
+        buf.wet[i] = out;
+      }
+      sections[k].z1 = z1;
+      sections[k].z2 = z2;
+      src = buf.wet;
     }
 
-    double oL = Clean(dL * dry + (wL * gOut) * wet);
-    double oR = Clean(dR * dry + (wR * gOut) * wet);
-    if (bypassL) oL = xL;
-    if (bypassR) oR = xR;
-    if (bypass)
-    {
-      oL = xL;
-      oR = xR;
-    }
-    outL[i] = oL;
-    outR[i] = oR;
-
-    const double mInL = std::fabs(dL), mInR = std::fabs(dR);
-    const double mOutL = std::fabs(oL), mOutR = std::fabs(oR);
-    peakInL = mInL > peakInL ? mInL : peakInL;
-    peakInR = mInR > peakInR ? mInR : peakInR;
-    peakOutL = mOutL > peakOutL ? mOutL : peakOutL;
-    peakOutR = mOutR > peakOutR ? mOutR : peakOutR;
+    // Phase, output gain on the processed path only, mix, cleaning, bypasses.
+    double* oL = outL + start;
+    double* oR = outR + start;
+    if (settled)
+      peakOut =
+          OutputStage(buf, src, n, StereoPair::Splat(yOut), StereoPair::Splat(dry),
+                      StereoPair::Splat(wet), phase, passInput, anyBypass, xL, xR, oL, oR, peakOut);
+    else
+      peakOut = OutputStage(buf, src, n, phase, passInput, anyBypass, xL, xR, oL, oR, peakOut);
   }
 
-#if defined(__SSE2__)
-  for (int k = 0; k < nActive; ++k)
+  for (int k = 0, b = 0; b < kNumBands; ++b)
   {
-    Biquad& s = mBand[active[k]];
-    _mm_storel_pd(&s.z1L, z1[k]);
-    _mm_storeh_pd(&s.z1R, z1[k]);
-    _mm_storel_pd(&s.z2L, z2[k]);
-    _mm_storeh_pd(&s.z2R, z2[k]);
+    if (mBandBypass[b]) continue;
+    Biquad& s = mBand[b];
+    sections[k].z1.Store(&s.z1L, &s.z1R);
+    sections[k].z2.Store(&s.z2L, &s.z2R);
+    ++k;
   }
-#endif
   mInputGainSmoother.mState = yIn;
   mOutputGainSmoother.mState = yOut;
   mMixSmoother.mState = yMix;
@@ -180,7 +260,7 @@ void Tarvo::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrame
   // Meters fall by 0.45 of full scale per second and never read above full scale.
   const double decay = nFrames / mCachedSampleRate * 0.45;
   double* meters[4] = {&mInputMeter[0], &mInputMeter[1], &mOutputMeter[0], &mOutputMeter[1]};
-  const double peaks[4] = {peakInL, peakInR, peakOutL, peakOutR};
+  const double peaks[4] = {peakIn.L(), peakIn.R(), peakOut.L(), peakOut.R()};
   for (int m = 0; m < 4; ++m)
   {
     const double held = *meters[m] - decay;
