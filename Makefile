@@ -37,13 +37,16 @@ test: test-asan test-fuzz test-release
 
 # Each fuzz target for FUZZ_SECONDS on its corpus; findings land in build-fuzz/fuzz-work.
 fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON -DTARVO_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
-	ctest --test-dir $(FUZZ_BUILD) --output-on-failure -L fuzz -V | grep -E 'stat::number_of_executed_units|Test #|Passed|Failed|ERROR' || true
-	ctest --test-dir $(FUZZ_BUILD) -L fuzz --rerun-failed --output-on-failure 2>/dev/null | tail -n 3 || true
+	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# The block routine against a bare cascade, and instructions per frame under callgrind.
 bench: build
-	bash scripts/bench.sh $(BUILD)
+	$(BUILD)/bench/product/tarvo_product_bench
+	valgrind --tool=callgrind --callgrind-out-file=$(BUILD)/callgrind.200 --toggle-collect='Tarvo::ProcessDoubleReplacing*' $(BUILD)/bench/product/tarvo_process_frames 200 2>&1 | grep Collected
+	valgrind --tool=callgrind --callgrind-out-file=$(BUILD)/callgrind.400 --toggle-collect='Tarvo::ProcessDoubleReplacing*' $(BUILD)/bench/product/tarvo_process_frames 400 2>&1 | grep Collected
+	$(BUILD)/tools/vst3host/vst3host bench $(BUILD)/Tarvo.vst3 --seconds 10
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i

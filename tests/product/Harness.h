@@ -10,7 +10,7 @@
 #include "product/Tarvo.h"
 #include "public.sdk/source/common/memorystream.h"
 
-class Queue : public Steinberg::Vst::IParamValueQueue
+class Queue final : public Steinberg::Vst::IParamValueQueue
 {
 public:
   Queue(Steinberg::Vst::ParamID id, std::vector<double> values)
@@ -42,7 +42,7 @@ private:
   std::vector<double> mValues;
 };
 
-class Changes : public Steinberg::Vst::IParameterChanges
+class Changes final : public Steinberg::Vst::IParameterChanges
 {
 public:
   void Add(Steinberg::Vst::ParamID id, std::vector<double> values)
