@@ -274,6 +274,9 @@ private:
   int GetMouseControlIdx(int x, int y, bool mouseOver = false);
   void SetControlValueFromPlugNow(int controlIdx, double normalizedValue);
   void SetParameterFromPlugNow(int paramIdx, double normalizedValue);
+  void SetAllControlsDirtyNow();
+  // Makes slots for every attached control and publishes the count to the audio thread.
+  void PublishControls();
 
   // Slots the audio thread writes without locking; see the .cpp.
   struct PlugSlot
@@ -286,7 +289,7 @@ private:
   static constexpr int kMaxSlotBlocks = 64;
   PlugSlot* ControlSlot(int controlIdx) const;
 
-  std::thread::id mGUIThread;
+  std::atomic<std::thread::id> mGUIThread;
   std::unique_ptr<PlugSlot[]> mParamSlots;
   int mNParamSlots = 0;
   std::atomic<PlugSlot*> mControlSlotBlocks[kMaxSlotBlocks] = {};
