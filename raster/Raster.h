@@ -161,9 +161,10 @@ void RasterBlit(RasterBitmap* dest, RasterBitmap* src, int dstX, int dstY, int s
 // Draws the source area (srcX, srcY, srcW, srcH) stretched onto the destination area
 // (dstX, dstY, dstW, dstH), rotated clockwise on screen by angle (radians) about the
 // destination area's centre moved by (rotXOffset, rotYOffset) pixels. Pixel (i, j) sits at the
-// point (i, j); the centre of an area of width W is at its left + W / 2. Destination pixels
-// whose sample point falls outside the source area (clipToSource) or outside the source bitmap
-// (otherwise) are left alone. Nearest-pixel sampling unless RASTER_BLIT_FILTER_BILINEAR.
+// point (i, j); the centre of an area of width W is at its left + W / 2. Only the destination
+// area is drawn; its pixels whose sample point falls outside the source area (clipToSource) or
+// outside the source bitmap (otherwise) are left alone. Nearest-pixel sampling unless
+// RASTER_BLIT_FILTER_BILINEAR; bilinear samples weigh colours by their alpha.
 void RasterRotatedBlit(RasterBitmap* dest, RasterBitmap* src, int dstX, int dstY, int dstW,
                        int dstH, float srcX, float srcY, float srcW, float srcH, float angle,
                        bool clipToSource, float weight, int mode, float rotXOffset,
