@@ -10,6 +10,8 @@ packages=(
   valgrind
   juce-modules-source-data
   libsndfile1-dev
+  libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fontconfig
+  fonts-liberation fonts-dejavu-core
 )
 
 missing=()
