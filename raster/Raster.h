@@ -101,6 +101,8 @@ public:
   ~RasterMemBitmap() override;
   RasterMemBitmap(const RasterMemBitmap&) = delete;
   RasterMemBitmap& operator=(const RasterMemBitmap&) = delete;
+  RasterMemBitmap(RasterMemBitmap&& other) noexcept;
+  RasterMemBitmap& operator=(RasterMemBitmap&& other) noexcept;
 
   RasterPixel* getBits() override { return mBits; }
   int getWidth() const override { return mWidth; }
@@ -211,7 +213,8 @@ void RasterArc(RasterBitmap* dest, float cx, float cy, float r, float minAngle, 
                RasterPixel color, float weight, int mode, bool antialias);
 void RasterCircle(RasterBitmap* dest, float cx, float cy, float r, RasterPixel color, float weight,
                   int mode, bool antialias);
-// The pixels within r of the centre (antialiased: edge pixels by coverage).
+// The pixels whose distance d from the centre has d * d <= r * r + r (antialiased: d < r + 0.5,
+// the rim pixels by coverage).
 void RasterFillCircle(RasterBitmap* dest, float cx, float cy, float r, RasterPixel color,
                       float weight, int mode, bool antialias);
 

@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "raster/Raster.h"
 

@@ -346,14 +346,17 @@ void RasterFillCircle(RasterBitmap* dest, float cx, float cy, float r, RasterPix
   if (!HasPixels(dest) || !ShapeArgsOk({cx, cy, r}) || !(r >= 0.0f)) return;
   const ColorParams full = ChooseColor(color, weight, mode);
   if (full.op == ColorOp::None) return;
-  const double R = antialias ? r + 0.5 : static_cast<double>(r);
+  // Aliased: the pixels within r + 0.5 less a hair, which rounds the outline instead of leaving
+  // single pixels sticking out at the four axis points.
+  const double R2 = antialias ? (r + 0.5) * (r + 0.5) : static_cast<double>(r) * r + r;
+  const double R = std::sqrt(R2);
   const long long H = dest->getHeight();
   const long long y0 = std::max(0LL, static_cast<long long>(std::ceil(cy - R)));
   const long long y1 = std::min(H - 1, static_cast<long long>(std::floor(cy + R)));
   for (long long y = y0; y <= y1; ++y)
   {
     const double dy = static_cast<double>(y) - cy;
-    const double q = R * R - dy * dy;
+    const double q = R2 - dy * dy;
     if (q < 0.0) continue;
     const double xs = std::sqrt(q);
     const long long xa = static_cast<long long>(std::ceil(cx - xs));

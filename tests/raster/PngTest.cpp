@@ -1,0 +1,184 @@
+// PNG decoding of every colour type into A, R, G, B pixels, and refusal of damaged files.
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "raster/Raster.h"
+
+namespace
+{
+
+using Bytes = std::vector<unsigned char>;
+
+void Append(png_structp png, png_bytep data, png_size_t n)
+{
+  Bytes* out = static_cast<Bytes*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + n);
+}
+
+// A w x 1 PNG from raw sample rows, written with libpng itself.
+struct PngSpec
+{
+  int width = 3, depth = 8, colorType = PNG_COLOR_TYPE_RGB;
+  Bytes row;
+  std::vector<png_color> palette;
+  Bytes trnsAlpha;          // palette alphas
+  png_color_16 trnsColor{}; // grey or RGB transparent colour
+  bool trns = false;
+  bool interlace = false;
+};
+
+Bytes MakePng(const PngSpec& s)
+{
+  Bytes out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) return {};
+  png_set_write_fn(png, &out, Append, nullptr);
+  png_set_IHDR(png, info, s.width, 1, s.depth, s.colorType,
+               s.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (!s.palette.empty()) png_set_PLTE(png, info, s.palette.data(), int(s.palette.size()));
+  if (s.trns)
+    png_set_tRNS(png, info, s.trnsAlpha.empty() ? nullptr : s.trnsAlpha.data(),
+                 int(s.trnsAlpha.size()), &s.trnsColor);
+  png_write_info(png, info);
+  const int passes = s.interlace ? png_set_interlace_handling(png) : 1;
+  png_bytep row = const_cast<png_bytep>(s.row.data());
+  for (int i = 0; i < passes; ++i)
+    png_write_rows(png, &row, 1);
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+std::vector<RasterPixel> Decode(const Bytes& file)
+{
+  std::unique_ptr<RasterMemBitmap> b(RasterLoadPNGFromMemory(file.data(), file.size()));
+  if (!b) return {};
+  std::vector<RasterPixel> px;
+  for (int x = 0; x < b->getWidth(); ++x)
+    px.push_back(RasterGetPixel(b.get(), x, 0));
+  return px;
+}
+
+RasterPixel P(int a, int r, int g, int b)
+{
+  return RasterPackColor(a, r, g, b);
+}
+
+} // namespace
+
+TEST(RasterPng, EveryColourTypeDecodesToStraightARGB)
+{
+  PngSpec s;
+  s.row = {10, 20, 30, 40, 50, 60, 70, 80, 90};
+  EXPECT_EQ(Decode(MakePng(s)),
+            (std::vector<RasterPixel>{P(255, 10, 20, 30), P(255, 40, 50, 60), P(255, 70, 80, 90)}));
+
+  s.trns = true; // RGB with a transparent colour
+  s.trnsColor.red = 40, s.trnsColor.green = 50, s.trnsColor.blue = 60;
+  EXPECT_EQ(Decode(MakePng(s))[1], P(0, 40, 50, 60));
+
+  s = PngSpec();
+  s.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+  s.width = 2;
+  s.row = {1, 2, 3, 4, 200, 100, 50, 128};
+  EXPECT_EQ(Decode(MakePng(s)), (std::vector<RasterPixel>{P(4, 1, 2, 3), P(128, 200, 100, 50)}));
+
+  s.depth = 16; // 16-bit samples keep their high byte
+  s.row = {1, 99, 2, 99, 3, 99, 4, 99, 200, 0, 100, 0, 50, 0, 128, 255};
+  EXPECT_EQ(Decode(MakePng(s)), (std::vector<RasterPixel>{P(4, 1, 2, 3), P(128, 200, 100, 50)}));
+
+  s = PngSpec();
+  s.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+  s.width = 2;
+  s.row = {77, 0, 200, 255};
+  EXPECT_EQ(Decode(MakePng(s)),
+            (std::vector<RasterPixel>{P(0, 77, 77, 77), P(255, 200, 200, 200)}));
+
+  s = PngSpec();
+  s.colorType = PNG_COLOR_TYPE_GRAY;
+  s.width = 4;
+  s.depth = 2; // 0, 1, 2, 3 expand to 0, 85, 170, 255
+  s.row = {0x1B};
+  EXPECT_EQ(Decode(MakePng(s)),
+            (std::vector<RasterPixel>{P(255, 0, 0, 0), P(255, 85, 85, 85), P(255, 170, 170, 170),
+                                      P(255, 255, 255, 255)}));
+  s.trns = true; // grey with a transparent level
+  s.trnsColor.gray = 2;
+  EXPECT_EQ(Decode(MakePng(s))[2], P(0, 170, 170, 170));
+  EXPECT_EQ(Decode(MakePng(s))[3], P(255, 255, 255, 255));
+
+  s = PngSpec();
+  s.colorType = PNG_COLOR_TYPE_GRAY;
+  s.width = 3;
+  s.depth = 16;
+  s.row = {0x12, 0x34, 0xFF, 0xFF, 0x00, 0x80};
+  EXPECT_EQ(Decode(MakePng(s)), (std::vector<RasterPixel>{P(255, 0x12, 0x12, 0x12),
+                                                          P(255, 255, 255, 255), P(255, 0, 0, 0)}));
+
+  s = PngSpec();
+  s.colorType = PNG_COLOR_TYPE_PALETTE;
+  s.depth = 4;
+  s.width = 3;
+  s.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+  s.row = {0x21, 0x00};
+  EXPECT_EQ(Decode(MakePng(s)),
+            (std::vector<RasterPixel>{P(255, 0, 0, 255), P(255, 0, 255, 0), P(255, 255, 0, 0)}));
+  s.trns = true; // palette alphas, shorter than the palette
+  s.trnsAlpha = {10, 20};
+  EXPECT_EQ(Decode(MakePng(s)),
+            (std::vector<RasterPixel>{P(255, 0, 0, 255), P(20, 0, 255, 0), P(10, 255, 0, 0)}));
+
+  s = PngSpec();
+  s.interlace = true;
+  s.row = {10, 20, 30, 40, 50, 60, 70, 80, 90};
+  EXPECT_EQ(Decode(MakePng(s))[2], P(255, 70, 80, 90));
+}
+
+TEST(RasterPng, DamagedInputIsRefused)
+{
+  PngSpec s;
+  s.width = 40;
+  s.row.assign(120, 7);
+  const Bytes good = MakePng(s);
+  ASSERT_EQ(Decode(good).size(), 40u);
+  for (size_t n = 0; n < good.size(); ++n) // every truncation
+    EXPECT_TRUE(Decode(Bytes(good.begin(), good.begin() + long(n))).empty()) << n;
+  Bytes bad = good;
+  bad[0] = 'X'; // signature
+  EXPECT_TRUE(Decode(bad).empty());
+  bad = good;
+  bad[bad.size() - 20] ^= 0x55; // inside the image data: CRC or inflate error
+  EXPECT_TRUE(Decode(bad).empty());
+  Bytes garbage(300);
+  for (size_t i = 0; i < garbage.size(); ++i)
+    garbage[i] = static_cast<unsigned char>(i * 37 + 11);
+  EXPECT_TRUE(Decode(garbage).empty());
+  EXPECT_EQ(RasterLoadPNGFromMemory(nullptr, 10), nullptr);
+  EXPECT_EQ(RasterLoadPNG("/nonexistent/none.png"), nullptr);
+  EXPECT_EQ(RasterLoadPNG(nullptr), nullptr);
+}
+
+TEST(RasterPng, WrittenFilesReadBackExactly)
+{
+  RasterMemBitmap b(3, 2, 8);
+  for (int i = 0; i < 6; ++i)
+    b.getBits()[(i / 3) * 8 + i % 3] = RasterPackColor(i * 50, 255 - i, i * 7, 3);
+  const std::string path = std::string(TARVO_TEST_OUT_DIR) + "/roundtrip.png";
+  ASSERT_TRUE(RasterWritePNG(&b, path.c_str()));
+  std::unique_ptr<RasterMemBitmap> back(RasterLoadPNG(path.c_str()));
+  ASSERT_TRUE(back);
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(RasterGetPixel(back.get(), i % 3, i / 3), b.getBits()[(i / 3) * 8 + i % 3]);
+  EXPECT_FALSE(RasterWritePNG(&b, "/nonexistent-dir/x.png"));
+  RasterMemBitmap empty;
+  EXPECT_FALSE(RasterWritePNG(&empty, path.c_str()));
+  std::remove(path.c_str());
+}
