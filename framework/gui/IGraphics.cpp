@@ -36,6 +36,13 @@ IGraphics::~IGraphics()
 void IGraphics::DeleteControls()
 {
   mNControlsPublished.store(0, std::memory_order_release);
+  // Values meant for the old controls must not reach the ones attached next at their indices.
+  for (std::atomic<PlugSlot*>& block : mControlSlotBlocks)
+  {
+    if (PlugSlot* slots = block.load(std::memory_order_relaxed))
+      for (int i = 0; i < kSlotBlockSize; ++i)
+        slots[i].mPending.store(false, std::memory_order_relaxed);
+  }
   for (int i = mControls.GetSize() - 1; i >= 0; --i)
     delete mControls.Get(i);
   mControls.Empty();
