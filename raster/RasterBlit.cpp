@@ -2,6 +2,9 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "raster/Raster.h"
 #include "raster/RasterCombine.h"
@@ -10,6 +13,24 @@ using namespace raster_detail;
 
 namespace raster_detail
 {
+
+// The first index at or after i whose pixel is not opaque (n when none).
+static int OpaqueRunEnd(const uint32_t* s, int i, int n)
+{
+#if defined(__SSE2__)
+  const __m128i alphaMask = _mm_set1_epi32(0xFF);
+  while (i + 4 <= n)
+  {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i eq = _mm_cmpeq_epi32(_mm_and_si128(v, alphaMask), alphaMask);
+    if (_mm_movemask_epi8(eq) != 0xFFFF) break;
+    i += 4;
+  }
+#endif
+  while (i < n && (s[i] & 0xFF) == 0xFF)
+    ++i;
+  return i;
+}
 
 template <BlitOp OP>
 static void RowLoop(uint32_t* d, const uint32_t* s, int n, int w, bool useAlpha)
@@ -32,7 +53,20 @@ void CombineRow(uint32_t* d, const uint32_t* s, int n, const BlitParams& p)
   case BlitOp::CopyWeighted:
     return RowLoop<BlitOp::CopyWeighted>(d, s, n, p.w, p.useAlpha);
   case BlitOp::AlphaFull:
-    return RowLoop<BlitOp::AlphaFull>(d, s, n, p.w, p.useAlpha);
+    // Backgrounds and the insides of control images are opaque: copy such runs whole.
+    for (int i = 0; i < n;)
+    {
+      const int j = OpaqueRunEnd(s, i, n);
+      if (j > i)
+      {
+        std::memmove(d + i, s + i, static_cast<size_t>(j - i) * sizeof(uint32_t));
+        i = j;
+        continue;
+      }
+      CombineOne<BlitOp::AlphaFull>(d[i], s[i], p.w, p.useAlpha);
+      ++i;
+    }
+    return;
   case BlitOp::AlphaWeighted:
     return RowLoop<BlitOp::AlphaWeighted>(d, s, n, p.w, p.useAlpha);
   case BlitOp::Add:
@@ -60,30 +94,53 @@ struct SourceRegion
 
 // Colours are interpolated weighted by alpha, so transparent pixels, whatever colour they
 // carry, do not bleed into the edges of what is drawn.
+// floor for values well inside the int range (sample points near a bitmap), without a libm call.
+inline int FloorInt(double v)
+{
+  const int i = static_cast<int>(v);
+  return i > v ? i - 1 : i;
+}
+
 uint32_t SampleBilinear(const uint32_t* bits, int span, const SourceRegion& r, double u, double v)
 {
-  const double fu = std::floor(u), fv = std::floor(v);
-  const int fx = static_cast<int>((u - fu) * 256.0);
-  const int fy = static_cast<int>((v - fv) * 256.0);
-  const int xa = std::clamp(static_cast<int>(fu), r.x0, r.x1);
-  const int xb = std::clamp(static_cast<int>(fu) + 1, r.x0, r.x1);
-  const int ya = std::clamp(static_cast<int>(fv), r.y0, r.y1);
-  const int yb = std::clamp(static_cast<int>(fv) + 1, r.y0, r.y1);
+  const int iu = FloorInt(u), iv = FloorInt(v);
+  const int fx = static_cast<int>((u - iu) * 256.0);
+  const int fy = static_cast<int>((v - iv) * 256.0);
+  const int xa = std::clamp(iu, r.x0, r.x1);
+  const int xb = std::clamp(iu + 1, r.x0, r.x1);
+  const int ya = std::clamp(iv, r.y0, r.y1);
+  const int yb = std::clamp(iv + 1, r.y0, r.y1);
   const uint32_t p[4] = {
       bits[static_cast<size_t>(ya) * span + xa], bits[static_cast<size_t>(ya) * span + xb],
       bits[static_cast<size_t>(yb) * span + xa], bits[static_cast<size_t>(yb) * span + xb]};
   const int64_t wt[4] = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
+  const int a0 = Chan(p[0], 0);
+  if (a0 == Chan(p[1], 0) && a0 == Chan(p[2], 0) && a0 == Chan(p[3], 0))
+  {
+    // Equal alphas (the inside of an image, or a transparent ground): plain interpolation.
+    if (a0 == 0) return 0;
+    uint32_t out = Put(a0, 0);
+    for (int sh = 8; sh < 32; sh += 8)
+    {
+      int64_t sum = 0;
+      for (int i = 0; i < 4; ++i)
+        sum += wt[i] * Chan(p[i], sh);
+      out |= Put(static_cast<int>((sum + 32768) >> 16), sh);
+    }
+    return out;
+  }
   int64_t alphaSum = 0;
   for (int i = 0; i < 4; ++i)
     alphaSum += wt[i] * Chan(p[i], 0);
   if (alphaSum == 0) return 0;
   uint32_t out = Put(static_cast<int>((alphaSum + 32768) >> 16), 0);
+  const double inv = 1.0 / static_cast<double>(alphaSum);
   for (int sh = 8; sh < 32; sh += 8)
   {
     int64_t sum = 0;
     for (int i = 0; i < 4; ++i)
       sum += wt[i] * Chan(p[i], 0) * Chan(p[i], sh);
-    out |= Put(static_cast<int>(std::min<int64_t>(255, (sum + alphaSum / 2) / alphaSum)), sh);
+    out |= Put(std::min(255, static_cast<int>(static_cast<double>(sum) * inv + 0.5)), sh);
   }
   return out;
 }
@@ -133,8 +190,8 @@ void Resample(RasterBitmap* dest, RasterBitmap* src, long long ax, long long ay,
         s = SampleBilinear(sbits, sspan, region, u, v);
       else
       {
-        const int sx = std::clamp(static_cast<int>(std::floor(u + 0.5)), region.x0, region.x1);
-        const int sy = std::clamp(static_cast<int>(std::floor(v + 0.5)), region.y0, region.y1);
+        const int sx = std::clamp(FloorInt(u + 0.5), region.x0, region.x1);
+        const int sy = std::clamp(FloorInt(v + 0.5), region.y0, region.y1);
         s = sbits[static_cast<size_t>(sy) * sspan + sx];
       }
       CombinePixel(drow[x], s, params);
