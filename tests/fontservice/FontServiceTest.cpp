@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fontservice/FontService.h"
+#include "raster/FontconfigLeaks.h"
 #include "raster/Raster.h"
 
 namespace

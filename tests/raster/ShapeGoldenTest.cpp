@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "raster/FontconfigLeaks.h"
 #include "raster/Golden.h"
 #include "raster/Raster.h"
 
