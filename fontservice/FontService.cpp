@@ -166,6 +166,7 @@ struct TextFont
   FT_Face face = nullptr;
   int size = 10;
   double rotation = 0.0; // radians, counter-clockwise
+  int orientation = 0;   // tenths of a degree
   bool mono = false;
   bool synthBold = false;
   bool synthItalic = false;
@@ -247,6 +248,7 @@ HFONT CreateFont(int height, int width, int /*escapement*/, int orientation, int
   }
   FT_Face face = font->face;
   font->size = static_cast<int>(size);
+  font->orientation = orientation;
   font->rotation = orientation / 10.0 * 3.14159265358979323846 / 180.0;
   font->mono = quality == NONANTIALIASED_QUALITY;
   font->synthBold = resolved.wantBold && !(face->style_flags & FT_STYLE_FLAG_BOLD);
@@ -299,6 +301,11 @@ const char* GetFontFamilyName(HFONT font)
 int GetFontSize(HFONT font)
 {
   return font ? font->size : 0;
+}
+
+int GetFontOrientation(HFONT font)
+{
+  return font ? font->orientation : 0;
 }
 
 bool GetFontMetrics(HFONT font, TEXTMETRIC* tm)
@@ -519,8 +526,8 @@ int DrawText(HDC ctx, const char* text, int len, TextRect* rect, int flags)
   const double cosR = std::cos(font->rotation), sinR = std::sin(font->rotation);
   FT_Matrix matrix;
   matrix.xx = static_cast<FT_Fixed>(cosR * 65536.0);
-  matrix.xy = static_cast<FT_Fixed>(sinR * 65536.0);
-  matrix.yx = static_cast<FT_Fixed>(-sinR * 65536.0);
+  matrix.xy = static_cast<FT_Fixed>(-sinR * 65536.0);
+  matrix.yx = static_cast<FT_Fixed>(sinR * 65536.0);
   matrix.yy = static_cast<FT_Fixed>(cosR * 65536.0);
 
   for (size_t li = 0; li < lines.size(); ++li)

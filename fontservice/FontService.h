@@ -96,6 +96,8 @@ void SetFallbackFontFile(const char* path);
 const char* GetFontFilePath(HFONT font);
 const char* GetFontFamilyName(HFONT font);
 int GetFontSize(HFONT font);
+// The baseline's rotation in tenths of a degree, as given to CreateFont.
+int GetFontOrientation(HFONT font);
 
 // A memory context of width x height pixels (each 1..32768), zeroed, the frame buffer aligned to
 // 64 bytes, text colour black, background white, background mode OPAQUE. Null on failure.

@@ -249,6 +249,7 @@ public:
 };
 
 // A font drawn through the text service, glyph by glyph, each glyph rendered once and kept.
+// Fonts with a turned baseline are drawn by the service a whole string at a time.
 class RasterCachedFont : public RasterFont
 {
 public:
@@ -271,6 +272,8 @@ private:
   struct Glyph;
   struct Impl;
   const Glyph* GetGlyph(uint32_t codepoint);
+  void DrawTurned(RasterBitmap* dest, const char* text, size_t n, const RasterRect& rect,
+                  int flags);
   void Clear();
 
   HFONT mFont = nullptr;

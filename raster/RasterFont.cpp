@@ -173,7 +173,10 @@ int RasterCachedFont::DrawText(RasterBitmap* dest, const char* text, int len, Ra
     return result;
   }
 
-  if (dest && dest->getBits() && dest->getWidth() > 0 && dest->getHeight() > 0)
+  if (dest && dest->getBits() && dest->getWidth() > 0 && dest->getHeight() > 0 &&
+      GetFontOrientation(mFont) % 3600 != 0)
+    DrawTurned(dest, text, n, *rect, flags);
+  else if (dest && dest->getBits() && dest->getWidth() > 0 && dest->getHeight() > 0)
   {
     long long cl = 0, ct = 0, cr = dest->getWidth(), cb = dest->getHeight();
     if (!(flags & RASTER_DT_NOCLIP))
@@ -222,4 +225,45 @@ int RasterCachedFont::DrawText(RasterBitmap* dest, const char* text, int len, Ra
   }
   if (!(mFlags & RASTER_FONT_FLAG_CACHE_GLYPHS)) mImpl->glyphs.clear();
   return result;
+}
+
+// Turned text cannot be laid out from upright glyphs: the text service draws the whole string
+// into a context over the area that may change, and its coverage is laid on the destination.
+void RasterCachedFont::DrawTurned(RasterBitmap* dest, const char* text, size_t n,
+                                  const RasterRect& rect, int flags)
+{
+  long long cl = 0, ct = 0, cr = dest->getWidth(), cb = dest->getHeight();
+  if (!(flags & RASTER_DT_NOCLIP))
+  {
+    cl = std::max<long long>(cl, rect.left), ct = std::max<long long>(ct, rect.top);
+    cr = std::min<long long>(cr, rect.right), cb = std::min<long long>(cb, rect.bottom);
+  }
+  const int alpha = (flags & RASTER_DT_USEFGALPHA) ? RasterGetA(mColor) : 255;
+  if (cl >= cr || ct >= cb || alpha == 0 || n > 0x7FFFFFFF) return;
+  const int w = static_cast<int>(cr - cl), h = static_cast<int>(cb - ct);
+  HDC ctx = CreateMemContext(w, h);
+  if (!ctx) return;
+  SelectObject(ctx, mFont);
+  ::SetTextColor(ctx, TextColor(255, 255, 255));
+  SetBkMode(ctx, TRANSPARENT);
+  TextRect at{static_cast<int>(rect.left - cl), static_cast<int>(rect.top - ct),
+              static_cast<int>(rect.right - cl), static_cast<int>(rect.bottom - ct)};
+  int serviceFlags = DT_NOCLIP;
+  if (flags & RASTER_DT_CENTER) serviceFlags |= DT_CENTER;
+  if (flags & RASTER_DT_RIGHT) serviceFlags |= DT_RIGHT;
+  ::DrawText(ctx, text, static_cast<int>(n), &at, serviceFlags);
+  const uint32_t* cov = GetCtxFrameBuffer(ctx);
+  const uint32_t opaque = mColor & 0xFFFFFF00u;
+  const BlitParams params = ChooseBlit(1.0f, RASTER_BLIT_USE_ALPHA);
+  for (int y = 0; y < h; ++y)
+  {
+    uint32_t* row = dest->getBits() + (ct + y) * dest->getRowSpan() + cl;
+    for (int x = 0; x < w; ++x)
+    {
+      const int gc = static_cast<int>(cov[static_cast<size_t>(y) * w + x] >> 16 & 0xFF);
+      const int c = alpha == 255 ? gc : (gc * alpha + 127) / 255;
+      if (c > 0) CombinePixel(row[x], opaque | static_cast<uint32_t>(c), params);
+    }
+  }
+  DeleteGfxContext(ctx);
 }

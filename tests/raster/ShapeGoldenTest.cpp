@@ -151,3 +151,16 @@ TEST(RasterGolden, Text)
   font.DrawText(&b, "Clipped", -1, &r, 0);
   EXPECT_TRUE(MatchesGolden(b, "text"));
 }
+
+TEST(RasterGolden, TurnedText)
+{
+  // Orientation 900: the baseline turned a quarter counter-clockwise, reading upward.
+  RasterCachedFont font;
+  ASSERT_TRUE(
+      font.SetFromHFont(CreateFont(11, 0, 900, 900, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"), 0x600));
+  RasterMemBitmap b = Surface(20, 60);
+  font.SetTextColor(kWhite);
+  RasterRect r{2, 56, 60, 70};
+  font.DrawText(&b, "-24 dB", -1, &r, 0x100);
+  EXPECT_TRUE(MatchesGolden(b, "text_turned"));
+}
