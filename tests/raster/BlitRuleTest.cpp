@@ -245,17 +245,6 @@ TEST(RasterBlitRules, ColourDrawingMatchesTheReference)
       }
 }
 
-TEST(RasterBlitRules, OpaqueFillStoresAndTransparentFillDrawsNothing)
-{
-  RasterMemBitmap b(3, 3);
-  RasterFillRect(&b, 0, 0, 3, 3, RasterPackColor(9, 10, 20, 30), 1.0f, 0x10000);
-  const RasterPixel before = b.getBits()[4];
-  RasterFillRect(&b, 0, 0, 3, 3, RasterPackColor(0, 0, 0, 0), 1.0f, 0x10000);
-  EXPECT_EQ(b.getBits()[4], before);
-  RasterFillRect(&b, 0, 0, 3, 3, RasterPackColor(255, 1, 2, 3), 1.0f, 0x10000);
-  EXPECT_EQ(b.getBits()[4], RasterPackColor(255, 1, 2, 3));
-}
-
 TEST(RasterClipping, BlitsClipAtEveryEdgeOfBothBitmaps)
 {
   Random r;

@@ -22,7 +22,7 @@ void Append(png_structp png, png_bytep data, png_size_t n)
 }
 
 // A w x 1 PNG from raw sample rows, written with libpng itself.
-struct PngSpec
+struct PngRecipe
 {
   int width = 3, depth = 8, colorType = PNG_COLOR_TYPE_RGB;
   Bytes row;
@@ -33,7 +33,7 @@ struct PngSpec
   bool interlace = false;
 };
 
-Bytes MakePng(const PngSpec& s)
+Bytes MakePng(const PngRecipe& s)
 {
   Bytes out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -76,7 +76,7 @@ RasterPixel P(int a, int r, int g, int b)
 
 TEST(RasterPng, EveryColourTypeDecodesToStraightARGB)
 {
-  PngSpec s;
+  PngRecipe s;
   s.row = {10, 20, 30, 40, 50, 60, 70, 80, 90};
   EXPECT_EQ(Decode(MakePng(s)),
             (std::vector<RasterPixel>{P(255, 10, 20, 30), P(255, 40, 50, 60), P(255, 70, 80, 90)}));
@@ -85,7 +85,7 @@ TEST(RasterPng, EveryColourTypeDecodesToStraightARGB)
   s.trnsColor.red = 40, s.trnsColor.green = 50, s.trnsColor.blue = 60;
   EXPECT_EQ(Decode(MakePng(s))[1], P(0, 40, 50, 60));
 
-  s = PngSpec();
+  s = PngRecipe();
   s.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
   s.width = 2;
   s.row = {1, 2, 3, 4, 200, 100, 50, 128};
@@ -95,14 +95,14 @@ TEST(RasterPng, EveryColourTypeDecodesToStraightARGB)
   s.row = {1, 99, 2, 99, 3, 99, 4, 99, 200, 0, 100, 0, 50, 0, 128, 255};
   EXPECT_EQ(Decode(MakePng(s)), (std::vector<RasterPixel>{P(4, 1, 2, 3), P(128, 200, 100, 50)}));
 
-  s = PngSpec();
+  s = PngRecipe();
   s.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
   s.width = 2;
   s.row = {77, 0, 200, 255};
   EXPECT_EQ(Decode(MakePng(s)),
             (std::vector<RasterPixel>{P(0, 77, 77, 77), P(255, 200, 200, 200)}));
 
-  s = PngSpec();
+  s = PngRecipe();
   s.colorType = PNG_COLOR_TYPE_GRAY;
   s.width = 4;
   s.depth = 2; // 0, 1, 2, 3 expand to 0, 85, 170, 255
@@ -115,7 +115,7 @@ TEST(RasterPng, EveryColourTypeDecodesToStraightARGB)
   EXPECT_EQ(Decode(MakePng(s))[2], P(0, 170, 170, 170));
   EXPECT_EQ(Decode(MakePng(s))[3], P(255, 255, 255, 255));
 
-  s = PngSpec();
+  s = PngRecipe();
   s.colorType = PNG_COLOR_TYPE_GRAY;
   s.width = 3;
   s.depth = 16;
@@ -123,7 +123,7 @@ TEST(RasterPng, EveryColourTypeDecodesToStraightARGB)
   EXPECT_EQ(Decode(MakePng(s)), (std::vector<RasterPixel>{P(255, 0x12, 0x12, 0x12),
                                                           P(255, 255, 255, 255), P(255, 0, 0, 0)}));
 
-  s = PngSpec();
+  s = PngRecipe();
   s.colorType = PNG_COLOR_TYPE_PALETTE;
   s.depth = 4;
   s.width = 3;
@@ -136,7 +136,7 @@ TEST(RasterPng, EveryColourTypeDecodesToStraightARGB)
   EXPECT_EQ(Decode(MakePng(s)),
             (std::vector<RasterPixel>{P(255, 0, 0, 255), P(20, 0, 255, 0), P(10, 255, 0, 0)}));
 
-  s = PngSpec();
+  s = PngRecipe();
   s.interlace = true;
   s.row = {10, 20, 30, 40, 50, 60, 70, 80, 90};
   EXPECT_EQ(Decode(MakePng(s))[2], P(255, 70, 80, 90));
@@ -144,7 +144,7 @@ TEST(RasterPng, EveryColourTypeDecodesToStraightARGB)
 
 TEST(RasterPng, DamagedInputIsRefused)
 {
-  PngSpec s;
+  PngRecipe s;
   s.width = 40;
   s.row.assign(120, 7);
   const Bytes good = MakePng(s);
