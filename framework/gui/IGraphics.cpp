@@ -276,6 +276,8 @@ void IGraphics::SetStrictDrawing(bool strict)
 
 bool IGraphics::IsDirty(IRECT* r)
 {
+  // Posted values are taken here only: Draw cleans every control it was asked about, so a value
+  // taken between this and Draw could be cleaned without being drawn.
   ApplyPendingFromPlug();
   bool dirty = false;
   for (int i = 0; i < mControls.GetSize(); ++i)
@@ -292,7 +294,6 @@ bool IGraphics::IsDirty(IRECT* r)
 
 bool IGraphics::Draw(IRECT* r)
 {
-  ApplyPendingFromPlug();
   const int n = mControls.GetSize();
   if (n == 0 || !r) return false;
 
@@ -360,7 +361,6 @@ void IGraphics::ReleaseMouseCapture()
 
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 {
-  ApplyPendingFromPlug();
   ReleaseMouseCapture();
   const int idx = GetMouseControlIdx(x, y);
   if (idx < 0) return;
@@ -382,7 +382,6 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 
 void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
 {
-  ApplyPendingFromPlug();
   const int idx = GetMouseControlIdx(x, y);
   ReleaseMouseCapture();
   IControl* c = mControls.Get(idx);
@@ -394,7 +393,6 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
 
 void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
 {
-  ApplyPendingFromPlug();
   IControl* c = mMouseCapture >= 0 ? mControls.Get(mMouseCapture) : nullptr;
   if (!c || (x == mMouseX && y == mMouseY)) return;
   const int dX = x - mMouseX, dY = y - mMouseY;
@@ -405,7 +403,6 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
 
 bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
 {
-  ApplyPendingFromPlug();
   ReleaseMouseCapture();
   const int idx = GetMouseControlIdx(x, y);
   IControl* c = mControls.Get(idx);
@@ -424,14 +421,12 @@ bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
 
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
 {
-  ApplyPendingFromPlug();
   if (IControl* c = mControls.Get(GetMouseControlIdx(x, y))) c->OnMouseWheel(x, y, mod, d);
 }
 
 bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
 {
   if (!mHandleMouseOver) return false;
-  ApplyPendingFromPlug();
   const int idx = GetMouseControlIdx(x, y, true);
   IControl* c = mControls.Get(idx);
   if (!c) return mHandleMouseOver;
@@ -455,7 +450,6 @@ void IGraphics::OnMouseOut()
 
 bool IGraphics::OnKeyDown(int x, int y, int key)
 {
-  ApplyPendingFromPlug();
   const int idx = GetMouseControlIdx(x, y);
   if (idx > 0) return mControls.Get(idx)->OnKeyDown(x, y, key);
   return mKeyCatcher ? mKeyCatcher->OnKeyDown(x, y, key) : false;

@@ -8,7 +8,7 @@
 // platform names with SetGUIThread), except SetParameterFromPlug, SetControlFromPlug and
 // SetAllControlsDirty, which the audio thread may call at any time. Called from another thread
 // they only post into lock-free slots; the GUI thread hands the values to the controls at its
-// next IsDirty, Draw or input event.
+// next IsDirty (the start of every redraw tick).
 
 #include <atomic>
 #include <cstddef> // PtrList.h needs size_t

@@ -38,11 +38,11 @@ protected:
 
   // Controls are attached between Open and Attach; Attach hands every parameter's value to them
   // as the plug-in base does.
-  void Open(EAPI api = kAPIVST3)
+  template <class Platform = IGraphicsHeadless> void Open(EAPI api = kAPIVST3)
   {
     Discard();
     mPlug = std::make_unique<GuiTestPlugin>(api);
-    mGui = new IGraphicsHeadless(mPlug.get(), kW, kH);
+    mGui = new Platform(mPlug.get(), kW, kH);
     mGui->AttachPanelBackground(&COLOR_BLACK);
   }
   template <class T> T* Add(T* control)

@@ -185,12 +185,6 @@ TEST_F(Dispatch, DoubleClickRestoresTheDefaultOrActsAsAPress)
   EXPECT_DOUBLE_EQ(fresh->GetValue(), 0.7);
 }
 
-TEST_F(Dispatch, WheelGoesToTheControlWithoutInforms)
-{
-  mGui->OnMouseWheel(20, 20, &mLeft, -2);
-  EXPECT_EQ(mPlug->mLog, (Log{"knob wheel -2 0"}));
-}
-
 TEST_F(Dispatch, BackgroundStaysFirstWhenAttachedLate)
 {
   auto plug = std::make_unique<GuiTestPlugin>();

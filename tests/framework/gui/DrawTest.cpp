@@ -16,6 +16,13 @@
 #include "framework/platform/headless/IGraphicsHeadless.h"
 #include "raster/Raster.h"
 
+// fontconfig keeps a few bytes from its first lookup for the life of the process with no pointer
+// left to them; LeakSanitizer would fail every test that makes a font.
+extern "C" const char* __lsan_default_suppressions()
+{
+  return "leak:libfontconfig.so\n";
+}
+
 namespace
 {
 // A bitmap whose every row has its own colour, so the row a blit read from can be told from the
@@ -93,16 +100,6 @@ TEST(Values, ColourPackingPutsAlphaInTheLowByte)
   EXPECT_EQ(IColor(1, 2, 3, 4).Packed(), 0x04030201u);
   EXPECT_EQ(IColor::FromPacked(0x04030201u), IColor(1, 2, 3, 4));
   EXPECT_EQ(IColor(1, 2, 3, 4).Packed(), RasterPackColor(1, 2, 3, 4));
-}
-
-TEST_F(Draw, PointsReadBackAsTheyWereWritten)
-{
-  mGui->ForcePixel(&COLOR_RED, 3, 4);
-  EXPECT_EQ(mGui->GetBits()[4 * 100 + 3], 0x0000FFFFu);
-  EXPECT_EQ(mGui->GetPoint(3, 4), COLOR_RED);
-  mGui->ForcePixel(&COLOR_RED, 100, 0); // off the surface: ignored
-  mGui->DrawPoint(&COLOR_GREEN, 5.6f, 6.4f);
-  EXPECT_EQ(mGui->GetPoint(6, 6), COLOR_GREEN);
 }
 
 TEST_F(Draw, BlendMethodsPickTheRasterModes)
@@ -231,23 +228,18 @@ TEST_F(Draw, RotatedMaskTakesColourFromBaseAndCoverageFromMask)
   EXPECT_EQ(mGui->GetPoint(21, 35), COLOR_BLACK);
 }
 
-TEST_F(Draw, FilledRoundRectLeavesTheCornersOut)
+TEST_F(Draw, ShapesFollowTheirRectangles)
 {
   mGui->FillIRect(&COLOR_BLACK, &mAll);
-  IRECT r(10, 10, 50, 40);
-  mGui->FillRoundRect(&COLOR_WHITE, &r, nullptr, 6, false);
-  EXPECT_EQ(mGui->GetPoint(10, 10), COLOR_BLACK);
-  EXPECT_EQ(mGui->GetPoint(49, 39), COLOR_BLACK);
-  EXPECT_EQ(mGui->GetPoint(30, 10), COLOR_WHITE);
-  EXPECT_EQ(mGui->GetPoint(10, 25), COLOR_WHITE);
-  EXPECT_EQ(mGui->GetPoint(49, 25), COLOR_WHITE);
-  EXPECT_EQ(mGui->GetPoint(30, 39), COLOR_WHITE);
-  EXPECT_EQ(mGui->GetPoint(50, 25), COLOR_BLACK);
-}
+  IRECT round(10, 30, 50, 60);
+  mGui->FillRoundRect(&COLOR_WHITE, &round, nullptr, 6, false);
+  EXPECT_EQ(mGui->GetPoint(10, 30), COLOR_BLACK); // corners left out
+  EXPECT_EQ(mGui->GetPoint(49, 59), COLOR_BLACK);
+  EXPECT_EQ(mGui->GetPoint(30, 30), COLOR_WHITE);
+  EXPECT_EQ(mGui->GetPoint(10, 45), COLOR_WHITE);
+  EXPECT_EQ(mGui->GetPoint(49, 45), COLOR_WHITE);
+  EXPECT_EQ(mGui->GetPoint(50, 45), COLOR_BLACK);
 
-TEST_F(Draw, LinesFollowTheirRectangles)
-{
-  mGui->FillIRect(&COLOR_BLACK, &mAll);
   IRECT r(10, 10, 30, 20);
   mGui->DrawRect(&COLOR_WHITE, &r);
   EXPECT_EQ(mGui->GetPoint(30, 20), COLOR_WHITE); // right and bottom edges included

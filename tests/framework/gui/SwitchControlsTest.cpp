@@ -51,16 +51,16 @@ TEST_F(Switches, EachPressStepsOneFrameAndWrapsOnlyPastTheLast)
   EXPECT_DOUBLE_EQ(sw3->GetValue(), 0.0);
 }
 
-TEST_F(Switches, ElevenFramesLandOnTheLastDespiteRounding)
+TEST_F(Switches, TenFramesLandOnTheLastDespiteRounding)
 {
-  // Ten steps of 0.1 add up to a hair above or below 1.0: either way the last frame, no wrap.
-  IBitmap eleven = MakeStrip(mGui, 20, 10, 11);
-  auto* sw = Add(new ISwitchControl(mPlug.get(), 10, 10, -1, &eleven));
+  // Nine steps of 1/9 add up to a hair above 1.0: still the last frame, no wrap.
+  IBitmap ten = MakeStrip(mGui, 20, 10, 10);
+  auto* sw = Add(new ISwitchControl(mPlug.get(), 10, 10, -1, &ten));
   Attach();
-  const std::vector<double> v = Steps(sw, 15, 15, 10);
-  EXPECT_NEAR(v[9], 1.0, 1e-9);
+  const std::vector<double> v = Steps(sw, 15, 15, 9);
+  EXPECT_NEAR(v[8], 1.0, 1e-9);
   mGui->Tick();
-  EXPECT_EQ(FrameAt(15, 15), 10);
+  EXPECT_EQ(FrameAt(15, 15), 9);
   Click(15, 15);
   EXPECT_EQ(sw->GetValue(), 0.0);
 }

@@ -196,17 +196,6 @@ TEST_F(Headless, FilePromptsReturnTheScriptedPath)
   EXPECT_EQ(mGui->GetFilePrompts()[1].mExtensions, "fxp fxb");
 }
 
-TEST_F(Headless, MessageBoxesAndLinksAreRecorded)
-{
-  EXPECT_EQ(mGui->ShowMessageBox("Overwrite?", "Save", kMBYesNo), kMBResultDefault);
-  mGui->QueueMessageBoxAnswer(kMBResultSecond);
-  EXPECT_EQ(mGui->ShowMessageBox("Really?", "Load", kMBYesNoCancel), kMBResultSecond);
-  ASSERT_EQ(mGui->GetMessageBoxes().size(), 2u);
-  EXPECT_EQ(mGui->GetMessageBoxes()[1].mCaption, "Load");
-  EXPECT_TRUE(mGui->OpenURL("https://example.invalid/tarvo"));
-  EXPECT_EQ(mGui->GetOpenedURLs(), (Lines{"https://example.invalid/tarvo"}));
-}
-
 // ---- Images and snapshots ----
 
 TEST_F(Headless, ImagesLoadByLastPathComponentOfPngNames)
