@@ -463,7 +463,11 @@ void IGraphics::OnGUIIdle()
 
 int IGraphics::GetParamIdxForPTAutomation(int x, int y)
 {
+  // Found by position, as a press would after releasing any capture.
+  const int capture = mMouseCapture;
+  mMouseCapture = -1;
   const int idx = GetMouseControlIdx(x, y);
+  mMouseCapture = capture;
   mLastClickedParam = idx > 0 ? mControls.Get(idx)->ParamIdx() : -1;
   return mLastClickedParam;
 }
