@@ -25,7 +25,7 @@ test-release: build
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=ON -DTARVO_BUILD_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
-	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
+	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
 
 test-fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON -DTARVO_FUZZ_SECONDS=5

@@ -2,6 +2,7 @@
 // Ordered list of pointers. The list does not own its elements: its owner deletes them (or asks
 // Delete/Empty to do it).
 
+#include <cstddef>
 #include <vector>
 
 template <class T> class PtrList
