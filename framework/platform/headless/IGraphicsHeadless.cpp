@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "framework/core/IParam.h"
 #include "framework/gui/IControl.h"
@@ -360,4 +361,25 @@ RasterBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
   path.append(base, static_cast<size_t>(dot - base));
   path += ".png";
   return RasterLoadPNG(path.c_str());
+}
+
+// ---- Factory ----
+
+static std::mutex sDefaultFolderMutex;
+static std::string sDefaultFolder;
+
+void SetHeadlessResourceFolder(const char* folder)
+{
+  std::lock_guard<std::mutex> lock(sDefaultFolderMutex);
+  sDefaultFolder = folder ? folder : "";
+}
+
+IGraphics* MakeHeadlessGraphics(IAudioPlugin* plug, int w, int h, int fps)
+{
+  std::string folder;
+  {
+    std::lock_guard<std::mutex> lock(sDefaultFolderMutex);
+    folder = sDefaultFolder;
+  }
+  return new IGraphicsHeadless(plug, w, h, fps, folder.c_str());
 }

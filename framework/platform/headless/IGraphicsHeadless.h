@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/gui/GraphicsFactory.h"
 #include "framework/gui/IGraphics.h"
 
 class IGraphicsHeadless : public IGraphics
@@ -152,3 +153,9 @@ private:
   std::vector<MessageBoxRecord> mMessageBoxes;
   std::vector<std::string> mURLs;
 };
+
+// A GraphicsFactory: an IGraphicsHeadless reading images from the default resource folder.
+IGraphics* MakeHeadlessGraphics(IAudioPlugin* plug, int w, int h, int fps);
+// The folder MakeHeadlessGraphics gives its engines (process-wide; set it before creating
+// instances, e.g. to the bundle's Contents/Resources).
+void SetHeadlessResourceFolder(const char* folder);
