@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/core/IAudioPlugin.h"
 #include "framework/core/IParam.h"
 #include "framework/gui/IGraphics.h"
 
@@ -51,7 +52,11 @@ bool ICaptionControl::Draw(IGraphics* graphics)
   if (const IParam* param = GetParam())
   {
     char display[IParam::kDisplayLen];
-    param->GetDisplayForHost(display);
+    {
+      // The audio thread may be applying automation to the parameter.
+      RecursiveMutex::Lock lock(mPlug->GetMutex());
+      param->GetDisplayForHost(display);
+    }
     mStr.Set(display);
     if (mShowParamLabel)
     {

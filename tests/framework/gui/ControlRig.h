@@ -1,6 +1,6 @@
 #pragma once
-// An editor with a black background on the headless platform, driven the way a platform layer
-// drives it, and film strips whose frames can be told apart by colour.
+// An editor with a black background on the headless platform, driven as a platform layer drives
+// it, and film strips whose frames can be told apart by colour.
 
 #include <gtest/gtest.h>
 
@@ -10,23 +10,20 @@
 #include "framework/platform/headless/IGraphicsHeadless.h"
 #include "raster/Raster.h"
 
-// Frame k of a strip made by MakeStrip is filled with this opaque colour.
 inline IColor FrameColor(int k)
 {
   return IColor(255, k & 0xFF, 200, 7);
 }
 
-// A strip of n frames, each frameW x frameH, stacked or side by side; the cache owns it.
+// n frames of frameW x frameH filled with FrameColor(k); the cache owns the image.
 inline IBitmap MakeStrip(IGraphics* g, int frameW, int frameH, int n, bool horizontal = false)
 {
-  const int w = horizontal ? frameW * n : frameW, h = horizontal ? frameH : frameH * n;
-  auto* bmp = new RasterMemBitmap(w, h, 4);
+  auto* bmp =
+      new RasterMemBitmap(horizontal ? frameW * n : frameW, horizontal ? frameH : frameH * n);
   for (int k = 0; k < n; ++k)
-  {
-    const int x = horizontal ? k * frameW : 0, y = horizontal ? 0 : k * frameH;
-    RasterFillRect(bmp, x, y, frameW, frameH, FrameColor(k).Packed(), 1.0f, 0);
-  }
-  IBitmap b(bmp, w, h, n, horizontal);
+    RasterFillRect(bmp, horizontal ? k * frameW : 0, horizontal ? 0 : k * frameH, frameW, frameH,
+                   FrameColor(k).Packed(), 1.0f, 0);
+  IBitmap b(bmp, bmp->getWidth(), bmp->getHeight(), n, horizontal);
   g->RetainBitmap(&b);
   return b;
 }
@@ -34,15 +31,13 @@ inline IBitmap MakeStrip(IGraphics* g, int frameW, int frameH, int n, bool horiz
 class ControlRig : public ::testing::Test
 {
 protected:
-  static constexpr int kW = 300, kH = 200;
-
-  // Controls are attached between Open and Attach; Attach hands every parameter's value to them
-  // as the plug-in base does.
+  // Controls are added between Open and Attach, which hands them the parameters' values as the
+  // plug-in base does and draws everything.
   template <class Platform = IGraphicsHeadless> void Open(EAPI api = kAPIVST3)
   {
     Discard();
     mPlug = std::make_unique<GuiTestPlugin>(api);
-    mGui = new Platform(mPlug.get(), kW, kH);
+    mGui = new Platform(mPlug.get(), 300, 200);
     mGui->AttachPanelBackground(&COLOR_BLACK);
   }
   template <class T> T* Add(T* control)
@@ -57,10 +52,8 @@ protected:
     mGui->DrawAll();
     mPlug->mLog.clear();
   }
-
   void TearDown() override { Discard(); }
-  // An engine never attached is still ours to free.
-  void Discard()
+  void Discard() // an engine never attached is still ours
   {
     if (!mAttached) delete mGui;
     mGui = nullptr;
@@ -72,7 +65,6 @@ protected:
     mGui->OnMouseDown(x, y, &mod);
     mGui->OnMouseUp(x, y, &mod);
   }
-  // Press at (x, y), drag by (dx, dy) in one move, release.
   void DragBy(int x, int y, int dx, int dy, IMouseMod mod = IMouseMod(true))
   {
     mGui->OnMouseDown(x, y, &mod);
@@ -83,18 +75,16 @@ protected:
   {
     mGui->OnMouseWheel(x, y, &mod, d);
   }
-  // The strip frame visible at (x, y), or -1 where no frame colour is.
+  // The strip frame shown at (x, y), or -1.
   int FrameAt(int x, int y)
   {
     const IColor c = mGui->GetPoint(x, y);
     return c.G == 200 && c.B == 7 ? c.R : -1;
   }
-  double Normalized(int paramIdx) { return mPlug->GetParam(paramIdx)->GetNormalized(); }
+  IParam* Param(int idx) { return mPlug->GetParam(idx); }
 
   std::unique_ptr<GuiTestPlugin> mPlug;
-  IGraphicsHeadless* mGui = nullptr; // owned by the plug-in once attached
+  IGraphicsHeadless* mGui = nullptr; // the plug-in's once attached
   bool mAttached = false;
-  const IMouseMod mShift{true, false, true};
-  const IMouseMod mCtrl{true, false, false, true};
-  const IMouseMod mRight{false, true};
+  const IMouseMod mShift{true, false, true}, mCtrl{true, false, false, true}, mRight{false, true};
 };
