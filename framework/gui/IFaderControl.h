@@ -1,6 +1,7 @@
 #pragma once
 // A handle image that slides along a straight track. Pressing or dragging anywhere puts the
 // handle's centre under the pointer; the wheel nudges it.
+// GUI thread only, like every control.
 
 #include "framework/gui/IControl.h"
 

@@ -2,6 +2,7 @@
 // The knob family. IKnobControl turns vertical (or horizontal) drags and wheel steps into value
 // changes; the variants differ only in how they draw the value: a line from the centre, a rotated
 // bitmap, one frame of a film strip, or a rotated alpha mask over base and top images.
+// GUI thread only, like every control.
 
 #include "framework/gui/IControl.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 // Controls whose click hands the work to the platform layer: opening a web link, and choosing a
 // file in the platform's dialog.
+// GUI thread only; the clicks block in the platform's modal dialogs.
 
 #include "common/StringBuf.h"
 #include "framework/gui/IControl.h"

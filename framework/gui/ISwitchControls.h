@@ -2,6 +2,7 @@
 // Buttons and switches: controls that take a click and step, set or toggle their value. The ones
 // drawn from a film strip show the frame their value picks (IBitmapControl); every bitmap control
 // made at (x, y) covers (x, y, x + W, y + H / N).
+// GUI thread only, like every control.
 
 #include "common/HeapBuf.h"
 #include "framework/gui/IControl.h"
