@@ -2,7 +2,7 @@
 // Text drawn from a bitmap font: a strip with one fixed-size glyph per character, frame 0 being
 // the space (code 32) and frame k the character 32 + k. Pixel-exact and skinnable, independent
 // of the platform's font rendering.
-// GUI thread only, like every control.
+// GUI thread only, SetTextFromPlug included: it stores a string without any lock.
 
 #include "common/StringBuf.h"
 #include "framework/gui/IControl.h"

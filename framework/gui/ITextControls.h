@@ -1,7 +1,7 @@
 #pragma once
 // Controls that show a line of text in a system font: a fixed or plug-in-set string, and a
 // caption that shows its parameter's current value and prompts for a new one when clicked.
-// GUI thread only; text from the plug-in arrives through the engine's hand-over.
+// GUI thread only, SetTextFromPlug included: it stores a string without any lock.
 
 #include "common/StringBuf.h"
 #include "framework/gui/IControl.h"
