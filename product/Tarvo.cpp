@@ -12,13 +12,14 @@ constexpr double kWideQ = 0.712;
 constexpr double kNarrowQ = 5.696;
 } // namespace
 
-Tarvo::Tarvo(IInstanceInfo instanceInfo)
+Tarvo::Tarvo(IInstanceInfo instanceInfo, GraphicsFactory makeGraphics)
     : IVST3Plugin(instanceInfo, kNumParams, "1-1 2-2", kNumPresets, "Tarvo", "", "Velkor Audio",
                   0x00020000, FourCC("Trvo"), FourCC("Vlkr"), 0, false, true, false, 0)
 {
   for (Biquad& band : mBand)
     band.setType(Biquad::kPeak);
   InitParameters();
+  if (makeGraphics) MakeEditor(makeGraphics);
   MakePresets();
 }
 

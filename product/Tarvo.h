@@ -3,6 +3,7 @@
 // dry/wet mix, bypasses and peak metering, on the VST 3 binding.
 
 #include "filters/Biquad.h"
+#include "framework/gui/GraphicsFactory.h"
 #include "framework/vst3/IVST3Plugin.h"
 
 enum ETarvoParams
@@ -34,7 +35,10 @@ struct Smoother
 class Tarvo : public IVST3Plugin
 {
 public:
-  explicit Tarvo(IInstanceInfo instanceInfo = IInstanceInfo());
+  // makeGraphics builds the editor's engine for the platform; null builds no editor (audio-only
+  // tests and tools).
+  explicit Tarvo(IInstanceInfo instanceInfo = IInstanceInfo(),
+                 GraphicsFactory makeGraphics = nullptr);
   ~Tarvo() override;
 
   // Main thread; takes the instance mutex.
@@ -57,9 +61,13 @@ public:
   double GetCachedSampleRate() const { return mCachedSampleRate; }
   double GetDryGain() const { return mDryGain; }
   double GetWetGain() const { return mWetGain; }
+  int GetMeterControl(int i) const { return i >= 0 && i < 8 ? mMeterControls[i] : -1; }
 
 private:
   void InitParameters();
+  // The editor's layout (TarvoEditor.cpp): the engine, its controls in attach order, the meter
+  // indices, then AttachGraphics.
+  void MakeEditor(GraphicsFactory makeGraphics);
   void MakePresets();
 
   Biquad mBand[kNumBands];

@@ -1,9 +1,20 @@
 // What the module tells a host about itself: one factory, one class, instances made one at a
 // time under the module-wide mutex.
 
+#include "framework/platform/x11/IGraphicsLinux.h"
 #include "framework/vst3/Module.h"
 #include "product/Tarvo.h"
 #include "product/VendorInfo.h"
+
+namespace
+{
+// Every instance a host creates gets its editor in an X11 window.
+Steinberg::FUnknown* CreateTarvo(void*)
+{
+  return static_cast<Steinberg::Vst::IAudioProcessor*>(
+      tarvo::vst3::MakePlug<Tarvo>(IInstanceInfo(), &MakeLinuxGraphics));
+}
+} // namespace
 
 void tarvo::vst3::DescribeModule(ModuleDescription& module)
 {
@@ -15,5 +26,5 @@ void tarvo::vst3::DescribeModule(ModuleDescription& module)
                                          "Audio Module Class", "Tarvo",
                                          Steinberg::Vst::kSimpleModeSupported, "Fx|EQ", "",
                                          TARVO_VERSION_STR, "VST 3.6.5"),
-                  &CreateInstance<Tarvo>);
+                  &CreateTarvo);
 }

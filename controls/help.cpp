@@ -1,0 +1,83 @@
+#include "controls/help.h"
+
+#include <string>
+
+#include "framework/core/IAudioPlugin.h"
+#include "framework/gui/IGraphics.h"
+#include "framework/gui/IPopupMenu.h"
+#include "product/VendorInfo.h"
+
+void HelpMenu::ManualPath(IGraphics* gui, const char* effectName, StringBuf* out)
+{
+  StringBuf host;
+  gui->HostPath(&host);
+  std::string bundle = host.Get();
+  const size_t contents = bundle.rfind("/Contents/");
+  if (contents != std::string::npos && contents > 0)
+    bundle.resize(contents);
+  else
+  {
+    StringBuf folder;
+    gui->PluginPath(&folder);
+    bundle = std::string(folder.Get()) + effectName + ".vst3";
+  }
+  out->SetFormatted(4095, "%s/Contents/Resources/%s Manual.pdf", bundle.c_str(), effectName);
+}
+
+void HelpMenu::OnMouseDown(int, int, IMouseMod* mod)
+{
+  IGraphics* gui = GetGUI();
+  if (mod && mod->L && gui)
+  {
+    IPopupMenu menu;
+    menu.AddItem("User Manual");
+    menu.AddSeparator();
+    menu.AddItem("Website");
+    menu.AddItem("Support");
+    menu.AddSeparator();
+    menu.AddItem("Facebook");
+    menu.AddItem("SoundCloud");
+    menu.AddItem("Twitter");
+    menu.AddItem("YouTube");
+    if (IPopupMenu* chosen = gui->CreateIPopupMenu(&menu, &mRECT))
+    {
+      StringBuf target;
+      switch (chosen->GetChosenItemIdx())
+      {
+      case kManual:
+        ManualPath(gui, mPlug->GetEffectName(), &target);
+        break;
+      case kWebsite:
+        target.Set(TARVO_VENDOR_URL);
+        break;
+      case kSupport:
+        target.Set(TARVO_SUPPORT_URL);
+        break;
+      case kFacebook:
+        target.Set(TARVO_FACEBOOK_URL);
+        break;
+      case kSoundCloud:
+        target.Set(TARVO_SOUNDCLOUD_URL);
+        break;
+      case kTwitter:
+        target.Set(TARVO_TWITTER_URL);
+        break;
+      case kYouTube:
+        target.Set(TARVO_YOUTUBE_URL);
+        break;
+      default:
+        break;
+      }
+      // A manual that is not installed simply does not open.
+      if (target.GetLength()) gui->OpenURL(target.Get(), nullptr, nullptr, nullptr);
+    }
+  }
+  mRedraw = true;
+  SetDirty(true);
+}
+
+bool HelpMenu::Draw(IGraphics* graphics)
+{
+  graphics->FillIRect(&COLOR_TRANSPARENT, &mRECT);
+  return true;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The help button: an invisible button whose menu opens the user manual shipped in the plug-in's
+// bundle and the vendor's web pages.
+
+#include "common/StringBuf.h"
+#include "framework/gui/IControl.h"
+
+class IGraphics;
+
+class HelpMenu : public IPanelControl
+{
+public:
+  enum EItem
+  {
+    kManual = 0,
+    kWebsite = 2,
+    kSupport = 3,
+    kFacebook = 5,
+    kSoundCloud = 6,
+    kTwitter = 7,
+    kYouTube = 8
+  };
+
+  HelpMenu(IAudioPlugin* plug, IRECT rect, const IColor* color = &COLOR_BLUE)
+      : IPanelControl(plug, rect, color)
+  {
+  }
+
+  // Left button only.
+  void OnMouseDown(int x, int y, IMouseMod* mod) override;
+  // Transparent: the button's look is the background's.
+  bool Draw(IGraphics* graphics) override;
+
+  // <bundle>/Contents/Resources/<effect name> Manual.pdf. The bundle is the one holding the
+  // running module; where the module does not sit in a bundle (tests, tools), the bundle named
+  // after the effect in the plug-in folder.
+  static void ManualPath(IGraphics* gui, const char* effectName, StringBuf* out);
+};
