@@ -1,17 +1,33 @@
 #include <cmath>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "framework/core/IParam.h"
 
-TEST(IParam, BoolShowsWordsWithoutUnit)
+namespace
+{
+std::string Show(const IParam& p, double value, bool normalized = false)
+{
+  char out[IParam::kDisplayLen];
+  p.GetDisplayForHost(value, normalized, out);
+  return out;
+}
+IParam Double(double step, double lo = -10, double hi = 10)
 {
   IParam p;
-  p.InitBool("Phase", false, "unit");
+  p.InitDouble("x", 0, lo, hi, step);
+  return p;
+}
+} // namespace
+
+TEST(IParam, BoolShowsWordsWithoutUnitAndNamesAreCut)
+{
+  IParam p;
+  p.InitBool("a name that is far longer than thirty-one characters", false, "unit");
+  EXPECT_EQ(31u, std::strlen(p.GetNameForHost()));
   EXPECT_EQ(0.0, p.Value());
-  char out[IParam::kDisplayLen];
-  p.GetDisplayForHost(1.0, true, out, true);
-  EXPECT_STREQ("on", out);
+  EXPECT_EQ("on", Show(p, 1.0, true));
   EXPECT_STREQ("", p.GetLabelForHost());
   int key = -1;
   EXPECT_FALSE(p.MapDisplayText("ON", &key));
@@ -23,38 +39,23 @@ TEST(IParam, BoolShowsWordsWithoutUnit)
 
 TEST(IParam, RangesAreWidenedToAtLeastOneStep)
 {
-  IParam i;
+  IParam i, e;
   i.InitInt("i", 5, 3, 3);
-  EXPECT_EQ(4.0, i.GetMax());
-  IParam e;
   e.InitEnum("e", 0, 1);
+  EXPECT_EQ(4.0, i.GetMax());
   EXPECT_EQ(1.0, e.GetMax());
-  IParam d;
-  d.InitDouble("d", 0, 10, 5, 0.5);
-  EXPECT_EQ(10.5, d.GetMax());
+  EXPECT_EQ(10.5, Double(0.5, 10, 5).GetMax()); // an inverted range too
 }
 
 TEST(IParam, DisplayPrecisionFollowsTheStepAndTruncates)
 {
-  char out[IParam::kDisplayLen];
-  IParam tenth;
-  tenth.InitDouble("x", 0, -10, 10, 0.1);
-  EXPECT_EQ(1, tenth.GetPrecision());
-  tenth.GetDisplayForHost(-3.26, false, out);
-  EXPECT_STREQ("-3.3", out);
-  IParam whole;
-  whole.InitDouble("x", 0, -10, 10, 1);
-  whole.GetDisplayForHost(-3.26, false, out);
-  EXPECT_STREQ("-3", out);
-  IParam hundredth;
-  hundredth.InitDouble("x", 0, -10, 10, 0.01);
-  EXPECT_EQ(2, hundredth.GetPrecision());
-  IParam odd;
-  odd.InitDouble("x", 0, 0, 1, 1.0 / 3.0);
-  EXPECT_EQ(6, odd.GetPrecision());
+  EXPECT_EQ(1, Double(0.1).GetPrecision());
+  EXPECT_EQ(2, Double(0.01).GetPrecision());
+  EXPECT_EQ(6, Double(1.0 / 3.0).GetPrecision());
+  EXPECT_EQ("-3.3", Show(Double(0.1), -3.26));
+  EXPECT_EQ("-3", Show(Double(1), -3.26));
   // Huge values print without overflowing the buffer or the int conversion.
-  whole.GetDisplayForHost(1e300, false, out);
-  EXPECT_STREQ("2147483647", out);
+  EXPECT_EQ("2147483647", Show(Double(1), 1e300));
 }
 
 TEST(IParam, DisplayTextOnlyAtItsExactKey)
@@ -62,25 +63,19 @@ TEST(IParam, DisplayTextOnlyAtItsExactKey)
   IParam gain;
   gain.InitDouble("Input Gain", 0, -72, 6, 0.01, "dB", "Amp", 0.115);
   gain.SetDisplayText(-72, "-inf.");
-  char out[IParam::kDisplayLen];
-  gain.GetDisplayForHost(-72.0, false, out);
-  EXPECT_STREQ("-inf.", out);
-  gain.GetDisplayForHost(-71.9, false, out);
-  EXPECT_STREQ("-71.90", out);
-  gain.SetDisplayText(-72, "other");
-  gain.GetDisplayForHost(-72.0, false, out);
-  EXPECT_STREQ("-inf.", out);
+  EXPECT_EQ("-inf.", Show(gain, -72.0));
+  EXPECT_EQ("-71.90", Show(gain, -71.9));
+  gain.SetDisplayText(-72, "other"); // a second text for the key is found but not shown
+  EXPECT_EQ("-inf.", Show(gain, -72.0));
   int key = 0;
   EXPECT_TRUE(gain.MapDisplayText("other", &key));
   EXPECT_EQ(-72, key);
 }
 
-TEST(IParam, NormalisationCurves)
+TEST(IParam, NormalisationCurvesHoldEveryValueInRange)
 {
   IParam i;
   i.InitInt("i", 0, 0, 10);
-  i.SetNormalized(0.5);
-  EXPECT_EQ(5.0, i.Value());
   i.SetNormalized(0.46);
   EXPECT_EQ(5.0, i.Value());
 
@@ -91,24 +86,16 @@ TEST(IParam, NormalisationCurves)
   EXPECT_NEAR(0.5, f.GetNormalized(), 1e-12);
   EXPECT_EQ(0.0, f.GetNormalized(-5));
   EXPECT_EQ(1.0, f.GetNormalized(1e9));
-
   f.SetShape(0);
   EXPECT_EQ(2.3, f.GetShape());
-
   // Whatever a host sends stays inside the range.
-  f.SetNormalized(std::nan(""));
-  EXPECT_EQ(20.0, f.Value());
   f.SetNormalized(7.0);
   EXPECT_EQ(20000.0, f.Value());
+  f.SetNormalized(std::nan(""));
+  EXPECT_EQ(20.0, f.Value());
+  f.Set(20000.0);
   f.Set(std::nan(""));
   EXPECT_EQ(20.0, f.Value());
-}
-
-TEST(IParam, NamesAreCutToFit)
-{
-  IParam p;
-  p.InitBool("a name that is far longer than thirty-one characters", false);
-  EXPECT_EQ(31u, std::strlen(p.GetNameForHost()));
 }
 
 TEST(IParam, TypedTextBecomesAValue)
@@ -117,8 +104,7 @@ TEST(IParam, TypedTextBecomesAValue)
   b.InitBool("b", false);
   EXPECT_EQ(1.0, b.ValueFromText("on"));
   EXPECT_EQ(0.0, b.ValueFromText("yes"));
-  IParam d;
-  d.InitDouble("d", 0, -18, 18, 0.01);
+  IParam d = Double(0.01, -18, 18);
   EXPECT_EQ(-3.5, d.ValueFromText("-3.5 dB"));
   EXPECT_EQ(0.0, d.ValueFromText("loud"));
   d.NegateDisplay();

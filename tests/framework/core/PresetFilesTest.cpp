@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -65,10 +66,7 @@ TEST(PresetFiles, ProgramRoundTripsInBothForms)
     Shape(a);
     const StringBuf path = TempPath(chunks ? "c.fxp" : "p.fxp");
     ASSERT_TRUE(a.SaveProgramAsFXP(path));
-    if (!chunks)
-    {
-      EXPECT_EQ(56u + 4 * 39, ReadBytes(path.Get()).size());
-    }
+    EXPECT_EQ(chunks ? 380u : 56u + 4 * 39, ReadBytes(path.Get()).size());
 
     TestPlugin b(FourCC("Trvo"), chunks);
     b.MakeDefaultPreset("Other", 2);
@@ -118,22 +116,17 @@ TEST(PresetFiles, BankRoundTripsInBothForms)
 
 TEST(PresetFiles, ForeignDamagedAndMissingFilesChangeNothing)
 {
-  TestPlugin other(FourCC("Othr"));
+  TestPlugin other(FourCC("Othr")), a;
+  a.MakeDefaultPreset("mine", 32);
   Shape(other);
-  const StringBuf foreignProgram = TempPath("foreign.fxp");
-  const StringBuf foreignBank = TempPath("foreign.fxb");
+  Shape(a);
+  const StringBuf foreignProgram = TempPath("foreign.fxp"), foreignBank = TempPath("foreign.fxb"),
+                  good = TempPath("good.fxp"), goodBank = TempPath("good.fxb");
   other.SaveProgramAsFXP(foreignProgram);
   other.SaveBankAsFXB(foreignBank);
-
-  TestPlugin a;
-  a.MakeDefaultPreset("mine", 32);
-  Shape(a);
-  const StringBuf good = TempPath("good.fxp");
-  const StringBuf goodBank = TempPath("good.fxb");
   a.SaveProgramAsFXP(good);
   a.SaveBankAsFXB(goodBank);
-  auto program = ReadBytes(good.Get());
-  auto bank = ReadBytes(goodBank.Get());
+  const auto program = ReadBytes(good.Get()), bank = ReadBytes(goodBank.Get());
 
   TestPlugin p;
   p.MakeDefaultPreset("untouched", 32);
@@ -151,33 +144,21 @@ TEST(PresetFiles, ForeignDamagedAndMissingFilesChangeNothing)
   unchanged();
 
   const StringBuf damaged = TempPath("damaged");
+  auto refused = [&](const std::vector<uint8_t>& bytes, size_t cut, bool isBank)
+  {
+    WriteBytes(damaged.Get(), std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(cut)));
+    EXPECT_FALSE(isBank ? p.LoadBankFromFXB(damaged) : p.LoadProgramFromFXP(damaged)) << cut;
+    unchanged();
+  };
   for (size_t cut : {0ul, 20ul, 56ul, 64ul, 100ul, program.size() - 1})
-  {
-    WriteBytes(damaged.Get(), std::vector<uint8_t>(program.begin(), program.begin() + cut));
-    EXPECT_FALSE(p.LoadProgramFromFXP(damaged)) << cut;
-    unchanged();
-  }
+    refused(program, cut, false);
   for (size_t cut : {100ul, 160ul, 170ul, bank.size() / 2, bank.size() - 1})
-  {
-    WriteBytes(damaged.Get(), std::vector<uint8_t>(bank.begin(), bank.begin() + cut));
-    EXPECT_FALSE(p.LoadBankFromFXB(damaged)) << cut;
-    unchanged();
-  }
-  auto badVersion = program;
+    refused(bank, cut, true);
+  auto badVersion = program, badMagic = program, hugeName = bank;
   badVersion[15] = 2;
-  WriteBytes(damaged.Get(), badVersion);
-  EXPECT_FALSE(p.LoadProgramFromFXP(damaged));
-  auto badMagic = program;
   badMagic[8] = 'X';
-  WriteBytes(damaged.Get(), badMagic);
-  EXPECT_FALSE(p.LoadProgramFromFXP(damaged));
-  // A slot name claiming almost 2 GiB must not wrap a position around.
-  auto hugeName = bank;
-  hugeName[168] = 0xFA;
-  hugeName[169] = 0xFF;
-  hugeName[170] = 0xFF;
-  hugeName[171] = 0x7F;
-  WriteBytes(damaged.Get(), hugeName);
-  EXPECT_FALSE(p.LoadBankFromFXB(damaged));
-  unchanged();
+  std::memcpy(&hugeName[168], "\xFA\xFF\xFF\x7F", 4); // a slot name of almost 2 GiB
+  refused(badVersion, badVersion.size(), false);
+  refused(badMagic, badMagic.size(), false);
+  refused(hugeName, hugeName.size(), true);
 }

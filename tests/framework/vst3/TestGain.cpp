@@ -25,17 +25,6 @@ constexpr Program kPrograms[TestGain::kNumPrograms] = {
     {"Unity", 0.0}, {"Boost", 6.0}, {"Cut", -6.0}};
 } // namespace
 
-const char* TestGain::ProgramName(int index)
-{
-  return kPrograms[index].name;
-}
-double TestGain::ProgramGainDb(int index)
-{
-  return kPrograms[index].gainDb;
-}
-
-TestGain::TestGain() = default;
-
 tresult PLUGIN_API TestGain::initialize(FUnknown* context)
 {
   tresult result = SingleComponentEffect::initialize(context);

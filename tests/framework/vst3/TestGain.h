@@ -30,12 +30,8 @@ public:
   static constexpr double kMinDb = -24.0;
   static constexpr double kMaxDb = 24.0;
 
-  static const char* ProgramName(int index);
-  static double ProgramGainDb(int index);
   /// The factor the plug-in applies for a gain in dB (tests compute expectations with it).
   static double LinearGain(double db) { return std::pow(10.0, db / 20.0); }
-
-  TestGain();
 
   tresult PLUGIN_API initialize(Steinberg::FUnknown* context) override;
   tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns,

@@ -42,7 +42,7 @@ uint32 RefCount(FUnknown* object)
   return object->release();
 }
 
-TEST(Vst3Module, ClassIdFollowsPart32)
+TEST(Vst3Module, ClassIdIsTheFixedPrefixThenVendorAndProductCodes)
 {
   const auto cid =
       tarvo::vst3::MakeClassId(tarvo::vst3::FourCC("Vlkr"), tarvo::vst3::FourCC("Trvo"));
@@ -176,19 +176,15 @@ class RecordingHandler : public IComponentHandler
 {
 public:
   std::vector<std::string> calls;
-  tresult PLUGIN_API beginEdit(ParamID id) override
-  {
-    calls.push_back("begin " + std::to_string(id));
-    return kResultOk;
-  }
+  tresult PLUGIN_API beginEdit(ParamID id) override { return Note("begin " + std::to_string(id)); }
   tresult PLUGIN_API performEdit(ParamID id, ParamValue value) override
   {
-    calls.push_back("perform " + std::to_string(id) + " " + std::to_string(value));
-    return kResultOk;
+    return Note("perform " + std::to_string(id) + " " + std::to_string(value));
   }
-  tresult PLUGIN_API endEdit(ParamID id) override
+  tresult PLUGIN_API endEdit(ParamID id) override { return Note("end " + std::to_string(id)); }
+  tresult Note(const std::string& call)
   {
-    calls.push_back("end " + std::to_string(id));
+    calls.push_back(call);
     return kResultOk;
   }
   tresult PLUGIN_API restartComponent(int32) override { return kResultOk; }
@@ -380,7 +376,7 @@ TEST(SingleComponentEffect, ComponentAndControllerStatesStayApart)
   plain->release();
 }
 
-TEST(SingleComponentEffect, SetupProcessingKeepsAnAcceptedSetup)
+TEST(SingleComponentEffect, SetupProcessingKeepsOnlyAnAcceptedSetup)
 {
   auto* bare = new Bare;
   IAudioProcessor* processor = bare;
