@@ -12,6 +12,7 @@ packages=(
   libsndfile1-dev
   libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fontconfig
   fonts-liberation fonts-dejavu-core
+  groff
 )
 
 missing=()
