@@ -24,10 +24,10 @@ void Append(png_structp png, png_bytep data, png_size_t n)
 // A w x 1 PNG from raw sample rows, written with libpng itself.
 struct PngRecipe
 {
-  int width = 3, depth = 8, colorType = PNG_COLOR_TYPE_RGB;
+  int width, depth, colorType;
   Bytes row;
-  std::vector<png_color> palette;
-  Bytes trnsAlpha;          // palette alphas
+  std::vector<png_color> palette{};
+  Bytes trnsAlpha{};        // palette alphas
   png_color_16 trnsColor{}; // grey or RGB transparent colour
   bool trns = false;
   bool interlace = false;
@@ -76,78 +76,46 @@ RasterPixel P(int a, int r, int g, int b)
 
 TEST(RasterPng, EveryColourTypeDecodesToStraightARGB)
 {
-  PngRecipe s;
-  s.row = {10, 20, 30, 40, 50, 60, 70, 80, 90};
-  EXPECT_EQ(Decode(MakePng(s)),
-            (std::vector<RasterPixel>{P(255, 10, 20, 30), P(255, 40, 50, 60), P(255, 70, 80, 90)}));
-
-  s.trns = true; // RGB with a transparent colour
-  s.trnsColor.red = 40, s.trnsColor.green = 50, s.trnsColor.blue = 60;
-  EXPECT_EQ(Decode(MakePng(s))[1], P(0, 40, 50, 60));
-
-  s = PngRecipe();
-  s.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-  s.width = 2;
-  s.row = {1, 2, 3, 4, 200, 100, 50, 128};
-  EXPECT_EQ(Decode(MakePng(s)), (std::vector<RasterPixel>{P(4, 1, 2, 3), P(128, 200, 100, 50)}));
-
-  s.depth = 16; // 16-bit samples keep their high byte
-  s.row = {1, 99, 2, 99, 3, 99, 4, 99, 200, 0, 100, 0, 50, 0, 128, 255};
-  EXPECT_EQ(Decode(MakePng(s)), (std::vector<RasterPixel>{P(4, 1, 2, 3), P(128, 200, 100, 50)}));
-
-  s = PngRecipe();
-  s.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
-  s.width = 2;
-  s.row = {77, 0, 200, 255};
-  EXPECT_EQ(Decode(MakePng(s)),
-            (std::vector<RasterPixel>{P(0, 77, 77, 77), P(255, 200, 200, 200)}));
-
-  s = PngRecipe();
-  s.colorType = PNG_COLOR_TYPE_GRAY;
-  s.width = 4;
-  s.depth = 2; // 0, 1, 2, 3 expand to 0, 85, 170, 255
-  s.row = {0x1B};
-  EXPECT_EQ(Decode(MakePng(s)),
-            (std::vector<RasterPixel>{P(255, 0, 0, 0), P(255, 85, 85, 85), P(255, 170, 170, 170),
-                                      P(255, 255, 255, 255)}));
-  s.trns = true; // grey with a transparent level
-  s.trnsColor.gray = 2;
-  EXPECT_EQ(Decode(MakePng(s))[2], P(0, 170, 170, 170));
-  EXPECT_EQ(Decode(MakePng(s))[3], P(255, 255, 255, 255));
-
-  s = PngRecipe();
-  s.colorType = PNG_COLOR_TYPE_GRAY;
-  s.width = 3;
-  s.depth = 16;
-  s.row = {0x12, 0x34, 0xFF, 0xFF, 0x00, 0x80};
-  EXPECT_EQ(Decode(MakePng(s)), (std::vector<RasterPixel>{P(255, 0x12, 0x12, 0x12),
-                                                          P(255, 255, 255, 255), P(255, 0, 0, 0)}));
-
-  s = PngRecipe();
-  s.colorType = PNG_COLOR_TYPE_PALETTE;
-  s.depth = 4;
-  s.width = 3;
-  s.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-  s.row = {0x21, 0x00};
-  EXPECT_EQ(Decode(MakePng(s)),
-            (std::vector<RasterPixel>{P(255, 0, 0, 255), P(255, 0, 255, 0), P(255, 255, 0, 0)}));
-  s.trns = true; // palette alphas, shorter than the palette
-  s.trnsAlpha = {10, 20};
-  EXPECT_EQ(Decode(MakePng(s)),
-            (std::vector<RasterPixel>{P(255, 0, 0, 255), P(20, 0, 255, 0), P(10, 255, 0, 0)}));
-
-  s = PngRecipe();
-  s.interlace = true;
-  s.row = {10, 20, 30, 40, 50, 60, 70, 80, 90};
-  EXPECT_EQ(Decode(MakePng(s))[2], P(255, 70, 80, 90));
+  using Pixels = std::vector<RasterPixel>;
+  const Bytes rgb = {10, 20, 30, 40, 50, 60, 70, 80, 90};
+  const Bytes rgba = {1, 2, 3, 4, 200, 100, 50, 128};
+  const Bytes rgba16 = {1, 99, 2, 99, 3, 99, 4, 99, 200, 0, 100, 0, 50, 0, 128, 255};
+  const Pixels opaque = {P(255, 10, 20, 30), P(255, 40, 50, 60), P(255, 70, 80, 90)};
+  const Pixels straight = {P(4, 1, 2, 3), P(128, 200, 100, 50)};
+  const std::vector<png_color> rgbPalette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+  const struct
+  {
+    PngRecipe png;
+    Pixels want;
+  } cases[] = {
+      {{3, 8, PNG_COLOR_TYPE_RGB, rgb}, opaque},
+      {{3, 8, PNG_COLOR_TYPE_RGB, rgb, {}, {}, {0, 40, 50, 60, 0}, true}, // a transparent colour
+       {opaque[0], P(0, 40, 50, 60), opaque[2]}},
+      {{3, 8, PNG_COLOR_TYPE_RGB, rgb, {}, {}, {}, false, true}, opaque}, // interlaced
+      {{2, 8, PNG_COLOR_TYPE_RGB_ALPHA, rgba}, straight},
+      {{2, 16, PNG_COLOR_TYPE_RGB_ALPHA, rgba16}, straight}, // 16-bit samples keep the high byte
+      {{2, 8, PNG_COLOR_TYPE_GRAY_ALPHA, {77, 0, 200, 255}},
+       {P(0, 77, 77, 77), P(255, 200, 200, 200)}},
+      // Two-bit grey 0, 1, 2, 3 expands to 0, 85, 170, 255; then level 2 made transparent.
+      {{4, 2, PNG_COLOR_TYPE_GRAY, {0x1B}},
+       {P(255, 0, 0, 0), P(255, 85, 85, 85), P(255, 170, 170, 170), P(255, 255, 255, 255)}},
+      {{4, 2, PNG_COLOR_TYPE_GRAY, {0x1B}, {}, {}, {0, 0, 0, 0, 2}, true},
+       {P(255, 0, 0, 0), P(255, 85, 85, 85), P(0, 170, 170, 170), P(255, 255, 255, 255)}},
+      {{3, 16, PNG_COLOR_TYPE_GRAY, {0x12, 0x34, 0xFF, 0xFF, 0x00, 0x80}},
+       {P(255, 0x12, 0x12, 0x12), P(255, 255, 255, 255), P(255, 0, 0, 0)}},
+      {{3, 4, PNG_COLOR_TYPE_PALETTE, {0x21, 0x00}, rgbPalette},
+       {P(255, 0, 0, 255), P(255, 0, 255, 0), P(255, 255, 0, 0)}},
+      // Palette alphas shorter than the palette.
+      {{3, 4, PNG_COLOR_TYPE_PALETTE, {0x21, 0x00}, rgbPalette, {10, 20}, {}, true},
+       {P(255, 0, 0, 255), P(20, 0, 255, 0), P(10, 255, 0, 0)}},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+    EXPECT_EQ(Decode(MakePng(cases[i].png)), cases[i].want) << "case " << i;
 }
 
 TEST(RasterPng, DamagedInputIsRefused)
 {
-  PngRecipe s;
-  s.width = 40;
-  s.row.assign(120, 7);
-  const Bytes good = MakePng(s);
+  const Bytes good = MakePng({40, 8, PNG_COLOR_TYPE_RGB, Bytes(120, 7)});
   ASSERT_EQ(Decode(good).size(), 40u);
   for (size_t n = 0; n < good.size(); ++n) // every truncation
     EXPECT_TRUE(Decode(Bytes(good.begin(), good.begin() + long(n))).empty()) << n;

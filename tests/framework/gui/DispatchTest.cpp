@@ -5,29 +5,23 @@
 
 #include <memory>
 
-#include "framework/gui/GuiTestPlugin.h"
-#include "framework/platform/headless/IGraphicsHeadless.h"
+#include "framework/gui/ControlRig.h"
 
 namespace
 {
 using Log = std::vector<std::string>;
 
-class Dispatch : public ::testing::Test
+class Dispatch : public ControlRig
 {
 protected:
   void Build(EAPI api = kAPIVST3)
   {
-    mPlug = std::make_unique<GuiTestPlugin>(api);
-    mGui = new IGraphicsHeadless(mPlug.get(), 200, 100);
-    mGui->AttachPanelBackground(&COLOR_BLACK);
-    mKnob = new ProbeControl(mPlug.get(), IRECT(10, 10, 50, 50), GuiTestPlugin::kGain, "knob");
-    mMode = new ProbeControl(mPlug.get(), IRECT(60, 10, 100, 30), GuiTestPlugin::kMode, "mode");
-    mLabel = new ProbeControl(mPlug.get(), IRECT(120, 10, 160, 50), -1, "label");
-    mGui->AttachControl(mKnob);
-    mGui->AttachControl(mMode);
-    mGui->AttachControl(mLabel);
-    mPlug->AttachGraphics(mGui);
-    mPlug->mLog.clear();
+    Open(api);
+    mKnob = Add(new ProbeControl(mPlug.get(), IRECT(10, 10, 50, 50), GuiTestPlugin::kGain, "knob"));
+    mMode =
+        Add(new ProbeControl(mPlug.get(), IRECT(60, 10, 100, 30), GuiTestPlugin::kMode, "mode"));
+    mLabel = Add(new ProbeControl(mPlug.get(), IRECT(120, 10, 160, 50), -1, "label"));
+    Attach();
   }
   void SetUp() override { Build(); }
   int Cycle()
@@ -36,13 +30,10 @@ protected:
     return mGui->Tick(&r) ? 1 : 0;
   }
 
-  std::unique_ptr<GuiTestPlugin> mPlug;
-  IGraphicsHeadless* mGui = nullptr;
   ProbeControl* mKnob = nullptr;
   ProbeControl* mMode = nullptr;
   ProbeControl* mLabel = nullptr;
-  IMouseMod mLeft{true};
-  IMouseMod mRight{false, true};
+  IMouseMod mLeft{true}, mRightButton{false, true};
 };
 
 TEST_F(Dispatch, PressInformsHostAroundTheControlAndReleaseEndsTheEdit)
@@ -54,8 +45,7 @@ TEST_F(Dispatch, PressInformsHostAroundTheControlAndReleaseEndsTheEdit)
 
   // A control without a parameter never talks to the host.
   mPlug->mLog.clear();
-  mGui->OnMouseDown(130, 20, &mLeft);
-  mGui->OnMouseUp(130, 20, &mLeft);
+  Click(130, 20);
   EXPECT_EQ(mPlug->mLog, (Log{"label down 130 20", "label up 130 20"}));
 }
 
@@ -76,23 +66,21 @@ TEST_F(Dispatch, DragOutsideStaysWithTheCapturedControlAndRepeatsAreDropped)
 
 TEST_F(Dispatch, RightButtonUnderVst3OpensTheHostMenuInsteadOfTheControl)
 {
-  mGui->OnMouseDown(20, 20, &mRight);
+  mGui->OnMouseDown(20, 20, &mRightButton);
   EXPECT_EQ(mPlug->mLog, (Log{"context 0 20 20"}));
   EXPECT_EQ(mGui->GetMouseCapture(), -1);
   // The release still reaches the control under the mouse, with the end inform.
-  mGui->OnMouseUp(20, 20, &mRight);
+  mGui->OnMouseUp(20, 20, &mRightButton);
   EXPECT_EQ(mPlug->mLog, (Log{"context 0 20 20", "knob up 20 20", "end 0"}));
 
   // On a control without a parameter the press goes to the control.
   mPlug->mLog.clear();
-  mGui->OnMouseDown(130, 20, &mRight);
+  mGui->OnMouseDown(130, 20, &mRightButton);
   EXPECT_EQ(mPlug->mLog, (Log{"label down 130 20"}));
-}
 
-TEST_F(Dispatch, RightButtonUnderAnotherApiReachesTheControl)
-{
+  // Under another API the control gets it.
   Build(kAPIVST2);
-  mGui->OnMouseDown(20, 20, &mRight);
+  mGui->OnMouseDown(20, 20, &mRightButton);
   EXPECT_EQ(mPlug->mLog, (Log{"begin 0", "knob down 20 20"}));
 }
 
@@ -293,7 +281,7 @@ TEST_F(Dispatch, ContinuousParameterPromptsWithATextEntry)
   Build(kAPIVST2);
   mKnob->DisablePrompt(false);
   mGui->QueueTextEntry("6.5");
-  mGui->OnMouseDown(20, 20, &mRight); // the base control prompts on the right button
+  mGui->OnMouseDown(20, 20, &mRightButton); // the base control prompts on the right button
   ASSERT_EQ(mGui->GetTextEntries().size(), 1u);
   const auto& entry = mGui->GetTextEntries()[0];
   EXPECT_EQ(entry.mInitialText, "0.00");
