@@ -195,71 +195,48 @@ TEST(Vst3HostCli, InfoListsClassesParametersAndPrograms)
   EXPECT_EQ(1, Host("info /nonexistent.vst3").status);
 }
 
-// Render a file in each sample size and width and compare every sample with what the plug-in
-// must compute; 1001 frames in blocks of 100 end on a partial block.
+// Every sample compared with what the plug-in must compute: in each sample size and width (1001
+// frames in blocks of 100 end on a partial block), and through presets and bypass.
 TEST(Vst3HostCli, RenderAppliesTheGainExactly)
 {
-  for (const bool mono : {false, true})
-    for (const bool doublePrecision : {false, true})
-    {
-      SCOPED_TRACE(std::string(mono ? "mono" : "stereo") +
-                   (doublePrecision ? " double" : " float"));
-      const int channels = mono ? 1 : 2;
-      const std::vector<float> input = TestSignal(channels, 1001);
-      const std::string in = TempPath("in.wav"), out = TempPath("out.wav");
-      WriteWav(in, input, channels);
-      const RunResult render =
-          Host("render " + Bundle() + " '" + in + "' '" + out + "' --set 'Gain=6' --block 100" +
-               (doublePrecision ? " --double" : " --float") + (mono ? " --mono" : ""));
-      ASSERT_EQ(0, render.status) << render.output;
-      EXPECT_NE(std::string::npos, render.output.find("output " + out + ": peak "));
-      int outChannels = 0;
-      const std::vector<float> output = ReadWav(out, outChannels);
-      ASSERT_EQ(channels, outChannels);
-      ASSERT_EQ(input.size(), output.size());
-      const double gain = LinearGain(6.0);
-      size_t mismatches = 0;
-      for (size_t i = 0; i < input.size(); ++i)
-      {
-        const float expected = doublePrecision
-                                   ? static_cast<float>(static_cast<double>(input[i]) * gain)
-                                   : input[i] * static_cast<float>(gain);
-        mismatches += output[i] != expected;
-      }
-      EXPECT_EQ(0u, mismatches);
-      std::remove(in.c_str());
-      std::remove(out.c_str());
-    }
-}
-
-TEST(Vst3HostCli, PresetsAndBypassGoThroughTheirParameters)
-{
-  const std::vector<float> input = TestSignal(2, 300);
-  const std::string in = TempPath("in.wav"), out = TempPath("out.wav");
-  WriteWav(in, input, 2);
+  const std::string in = TempPath("in.wav"), out = TempPath("out.wav"), files = in + "' '" + out;
   const struct
   {
+    int channels;
     std::string options;
     double gainDb;
-  } cases[] = {{"--preset Cut", -6.0},
-               {"--preset boost", 6.0},          // names match ignoring case
-               {"--preset 2 --set Gain=3", 3.0}, // --set applies after the preset
-               {"--set Gain=12 --bypass", 0.0}};
+    bool doublePrecision;
+  } cases[] = {{2, "--set Gain=6 --block 100 --float", 6.0, false},
+               {1, "--set Gain=6 --block 100 --float --mono", 6.0, false},
+               {2, "--set Gain=6 --block 100 --double", 6.0, true},
+               {1, "--set Gain=6 --block 100 --double --mono", 6.0, true},
+               {2, "--preset Cut", -6.0, false},
+               {2, "--preset boost", 6.0, false},          // names match ignoring case
+               {2, "--preset 2 --set Gain=3", 3.0, false}, // --set applies after the preset
+               {2, "--set Gain=12 --bypass", 0.0, false}};
   for (const auto& c : cases)
   {
     SCOPED_TRACE(c.options);
-    const RunResult render =
-        Host("render " + Bundle() + " '" + in + "' '" + out + "' " + c.options);
+    const std::vector<float> input = TestSignal(c.channels, 1001);
+    WriteWav(in, input, c.channels);
+    const RunResult render = Host("render " + Bundle() + " '" + files + "' " + c.options);
     ASSERT_EQ(0, render.status) << render.output;
+    EXPECT_NE(std::string::npos, render.output.find("output " + out + ": peak "));
     int channels = 0;
     const std::vector<float> output = ReadWav(out, channels);
+    ASSERT_EQ(c.channels, channels);
     ASSERT_EQ(input.size(), output.size());
+    const double gain = LinearGain(c.gainDb);
+    size_t mismatches = 0;
     for (size_t i = 0; i < input.size(); ++i)
-      ASSERT_EQ(input[i] * static_cast<float>(LinearGain(c.gainDb)), output[i]) << i;
+      mismatches +=
+          output[i] != (c.doublePrecision ? static_cast<float>(static_cast<double>(input[i]) * gain)
+                                          : input[i] * static_cast<float>(gain));
+    EXPECT_EQ(0u, mismatches);
   }
-  EXPECT_EQ(1, Host("render " + Bundle() + " '" + in + "' '" + out + "' --preset 3").status);
-  EXPECT_EQ(1, Host("render " + Bundle() + " '" + in + "' '" + out + "' --set Volume=1").status);
-  EXPECT_EQ(2, Host("render " + Bundle() + " '" + in + "' '" + out + "' --loud").status);
+  EXPECT_EQ(1, Host("render " + Bundle() + " '" + files + "' --preset 3").status);
+  EXPECT_EQ(1, Host("render " + Bundle() + " '" + files + "' --set Volume=1").status);
+  EXPECT_EQ(2, Host("render " + Bundle() + " '" + files + "' --loud").status);
   // Generated input: one second of noise at 44.1 kHz.
   const RunResult noise = Host("render " + Bundle() + " noise:1 '" + out + "' --rate 44100");
   ASSERT_EQ(0, noise.status) << noise.output;

@@ -47,17 +47,15 @@ protected:
 TEST(PopupMenu, InsertionPrefixesAndChecks)
 {
   IPopupMenu menu;
-  menu.AddItem("b");
-  menu.AddItem("c");
-  menu.AddItem("d");
+  for (const char* text : {"b", "c", "d"})
+    menu.AddItem(text);
   menu.AddItem("a", 0);
-  menu.AddItem("e", 10);
-  menu.AddItem("first", -5);
-  ASSERT_EQ(menu.GetNItems(), 6);
-  EXPECT_STREQ(menu.GetItemText(0), "first");
-  EXPECT_STREQ(menu.GetItemText(1), "a");
-  EXPECT_STREQ(menu.GetItemText(5), "e");
-  EXPECT_STREQ(menu.GetItemText(6), "");
+  menu.AddItem("e", 10);     // past the end: appended
+  menu.AddItem("first", -5); // any negative but -1: first
+  Lines texts;
+  for (int i = 0; i <= 6; ++i)
+    texts.push_back(menu.GetItemText(i));
+  EXPECT_EQ(texts, (Lines{"first", "a", "b", "c", "d", "e", ""}));
   EXPECT_EQ(menu.GetItem(-1), nullptr);
 
   char prefix[16];
