@@ -68,7 +68,7 @@ protected:
   IRECT mAll;
 };
 
-TEST(Values, RectangleRules)
+TEST(Values, RectangleAndColourRules)
 {
   const IRECT a(10, 10, 20, 20), b(20, 10, 30, 20);
   EXPECT_TRUE(a.Intersects(b));     // a shared edge counts...
@@ -92,11 +92,8 @@ TEST(Values, RectangleRules)
 
   IBitmap strip(nullptr, 49, 71 * 201, 201);
   EXPECT_EQ(IRECT(7, 9, &strip), IRECT(7, 9, 56, 80));
-}
 
-TEST(Values, ColourPackingPutsAlphaInTheLowByte)
-{
-  EXPECT_EQ(IColor(255, 255, 0, 0).Packed(), 0x0000FFFFu);
+  // Colours pack with alpha in the low byte, as the raster library's do.
   EXPECT_EQ(IColor(1, 2, 3, 4).Packed(), 0x04030201u);
   EXPECT_EQ(IColor::FromPacked(0x04030201u), IColor(1, 2, 3, 4));
   EXPECT_EQ(IColor(1, 2, 3, 4).Packed(), RasterPackColor(1, 2, 3, 4));
@@ -264,17 +261,15 @@ TEST_F(Draw, MeasuringRewritesTheRectangleByAlignment)
   ASSERT_GT(w, 10);
   ASSERT_GT(h, 5);
 
-  IText middle = left;
-  middle.mAlign = IText::kAlignMiddle;
-  IRECT m(100, 10, 200, 30);
-  mGui->MeasureIText(&middle, "Gain 12", &m);
-  EXPECT_EQ(m, IRECT(150 - w / 2, 10, 150 - w / 2 + w, 10 + h));
-
-  IText right = left;
-  right.mAlign = IText::kAlignRight;
-  IRECT rr(100, 10, 200, 30);
-  mGui->MeasureIText(&right, "Gain 12", &rr);
-  EXPECT_EQ(rr, IRECT(200 - w, 10, 200, 10 + h));
+  for (int align : {IText::kAlignMiddle, IText::kAlignRight})
+  {
+    IText style = left;
+    style.mAlign = align;
+    IRECT r(100, 10, 200, 30);
+    mGui->MeasureIText(&style, "Gain 12", &r);
+    const int l = align == IText::kAlignRight ? 200 - w : 150 - w / 2;
+    EXPECT_EQ(r, IRECT(l, 10, l + w, 10 + h)) << align;
+  }
 
   // Empty text draws and measures nothing.
   IRECT untouched(1, 2, 3, 4);
