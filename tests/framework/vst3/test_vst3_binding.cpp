@@ -42,6 +42,13 @@ uint32 RefCount(FUnknown* object)
   return object->release();
 }
 
+std::string Ascii(const char16* text)
+{
+  char ascii[128];
+  UString(const_cast<char16*>(text), 128).toAscii(ascii, 128);
+  return ascii;
+}
+
 TEST(Vst3Module, ClassIdIsTheFixedPrefixThenVendorAndProductCodes)
 {
   const auto cid =
@@ -87,9 +94,7 @@ TEST(Vst3Module, FactoryDescribesAndCreatesItsClasses)
   EXPECT_EQ(PClassInfo::kManyInstances, info2.cardinality);
   PClassInfoW infoW;
   ASSERT_EQ(kResultOk, factory3->getClassInfoUnicode(0, &infoW));
-  char name[64];
-  UString(infoW.name, 64).toAscii(name, 64);
-  EXPECT_STREQ("TestGain", name);
+  EXPECT_EQ("TestGain", Ascii(infoW.name));
   EXPECT_EQ(0, std::memcmp(info2.cid, infoW.cid, sizeof(TUID)));
   EXPECT_EQ(kInvalidArgument, factory3->getClassInfo2(3, &info2));
 
@@ -258,9 +263,7 @@ TEST(SingleComponentEffect, BusesAndArrangements)
   EXPECT_EQ(kOutput, info.direction);
   EXPECT_EQ(kMain, info.busType);
   EXPECT_EQ(uint32(BusInfo::kDefaultActive), info.flags);
-  char name[128];
-  UString(info.name, 128).toAscii(name, 128);
-  EXPECT_STREQ("Output", name);
+  EXPECT_EQ("Output", Ascii(info.name));
   EXPECT_EQ(kInvalidArgument, component->getBusInfo(kAudio, kOutput, 1, info));
   EXPECT_EQ(kInvalidArgument, component->getBusInfo(kAudio, kInput, -1, info));
   EXPECT_EQ(kResultTrue, component->activateBus(kAudio, kInput, 0, false));
@@ -318,9 +321,7 @@ TEST(SingleComponentEffect, ParametersGoThroughTheContainer)
 
   String128 text{};
   ASSERT_EQ(kResultTrue, controller->getParamStringByValue(TestGain::kGainId, 0.75, text));
-  char ascii[128];
-  UString(text, 128).toAscii(ascii, 128);
-  EXPECT_EQ(12.0, std::atof(ascii));
+  EXPECT_EQ(12.0, std::atof(Ascii(text).c_str()));
   EXPECT_EQ(kResultFalse, controller->getParamStringByValue(99, 0.5, text));
   ParamValue value = 0.0;
   UString(text, 128).fromAscii("-12");
