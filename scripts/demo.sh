@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The main job: install the built bundle where Linux hosts look for it, then render a generated
-# sweep through three factory presets with our own command-line host.
+# The main job: install the built bundle where Linux hosts look for it, render a generated sweep
+# through three factory presets with our own command-line host, and draw the editor.
 set -euo pipefail
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,4 +22,11 @@ for preset in "Default" "Vocal Clarity" "Bass Pass"; do
   "$host" render "$HOME/.vst3/Tarvo.vst3" sweep:4 "$file" --preset "$preset"
   echo
 done
-echo "Rendered files are in $root/out/"
+
+# The editor as a host would show it, drawn without a window after a short phrase of audio so
+# that the meters show levels.
+snapshot="$build/tools/snapshot/tarvo-snapshot"
+"$snapshot" --resources "$build/resources" --out out/editor.png
+"$snapshot" --resources "$build/resources" --preset "Bombada" --out out/editor-bombada.png
+echo
+echo "Rendered files and editor snapshots are in $root/out/"

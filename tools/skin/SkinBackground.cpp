@@ -104,8 +104,20 @@ void MeterScale(Canvas& c)
     int dB;
     const char* text;
   };
-  const Mark marks[] = {{0, "0"},       {-3, nullptr}, {-6, "6"},      {-10, nullptr}, {-20, "20"},
-                        {-30, nullptr}, {-40, "40"},   {-50, nullptr}, {-60, "60"}};
+  // The labels carry a typographic minus (U+2212).
+  const Mark marks[] = {{0, "0"},
+                        {-3, nullptr},
+                        {-6, "\xe2\x88\x92"
+                             "6"},
+                        {-10, nullptr},
+                        {-20, "\xe2\x88\x92"
+                              "20"},
+                        {-30, nullptr},
+                        {-40, "\xe2\x88\x92"
+                              "40"},
+                        {-50, nullptr},
+                        {-60, "\xe2\x88\x92"
+                              "60"}};
   for (const Mark& m : marks)
   {
     // The meter lights rows below trunc(B - H p): the mark sits on that boundary.
@@ -199,10 +211,11 @@ void BottomStrip(Canvas& c)
   const float mid = (240 + 342 + kToggleW) * 0.5f;
   const float half = Canvas::TextWidth(group, small) * 0.5f + 6;
   c.TextCapCentered(group, mid, 376, small, kDim, kCenter);
-  c.Line(262, 376.5f, mid - half, 376.5f, 1.0f, kDim);
-  c.Line(mid + half, 376.5f, 364, 376.5f, 1.0f, kDim);
-  c.Line(262, 376.5f, 262, 380, 1.0f, kDim);
-  c.Line(364, 376.5f, 364, 380, 1.0f, kDim);
+  const float l = 240, r = 342 + kToggleW;
+  c.Line(l, 376.5f, mid - half, 376.5f, 1.0f, kDim);
+  c.Line(mid + half, 376.5f, r, 376.5f, 1.0f, kDim);
+  c.Line(l, 376.5f, l, 380.5f, 1.0f, kDim);
+  c.Line(r, 376.5f, r, 380.5f, 1.0f, kDim);
 
   c.TextCapCentered("8 BANDS  \xc2\xb7  \xc2\xb1"
                     "18 dB  \xc2\xb7  20 Hz \xe2\x80\x93 20 kHz",
