@@ -109,12 +109,10 @@ TEST(PresetStore, SourceDumpWritesAMakePresetCall)
   p.MakeDefaultPreset("Dump", 1);
   p.GetParam(0)->Set(2.5);
   p.GetParam(16)->Set(1.0);
-  std::vector<std::string> names;
+  std::vector<std::string> names(39);
   std::vector<const char*> ptrs;
   for (int i = 0; i < 39; ++i)
-    names.push_back("kP" + std::to_string(i));
-  for (auto& n : names)
-    ptrs.push_back(n.c_str());
+    ptrs.push_back((names[size_t(i)] = "kP" + std::to_string(i)).c_str());
   const std::string path = TempPath("src.txt");
   ASSERT_TRUE(p.DumpPresetSrcCode(path.c_str(), ptrs.data()));
   const std::string text = ReadText(path);

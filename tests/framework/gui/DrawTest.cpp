@@ -14,14 +14,8 @@
 #include "framework/gui/GuiTestPlugin.h"
 #include "framework/gui/IGraphicsCaches.h"
 #include "framework/platform/headless/IGraphicsHeadless.h"
+#include "raster/FontconfigLeaks.h"
 #include "raster/Raster.h"
-
-// fontconfig keeps a few bytes from its first lookup for the life of the process with no pointer
-// left to them; LeakSanitizer would fail every test that makes a font.
-extern "C" const char* __lsan_default_suppressions()
-{
-  return "leak:libfontconfig.so\n";
-}
 
 namespace
 {
