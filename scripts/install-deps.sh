@@ -13,6 +13,8 @@ packages=(
   libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fontconfig
   fonts-liberation fonts-dejavu-core
   groff
+  libx11-dev libxext-dev
+  xvfb xauth xdotool zenity x11-utils
 )
 
 missing=()

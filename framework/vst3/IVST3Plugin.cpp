@@ -4,6 +4,7 @@
 
 #include "framework/core/Trace.h"
 #include "framework/vst3/IVST3Parameter.h"
+#include "framework/vst3/IVST3View.h"
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivstevents.h"
@@ -509,9 +510,12 @@ tresult PLUGIN_API IVST3Plugin::getParamStringByValue(ParamID id, ParamValue val
   return kResultOk;
 }
 
-IPlugView* PLUGIN_API IVST3Plugin::createView(FIDString)
+IPlugView* PLUGIN_API IVST3Plugin::createView(FIDString name)
 {
-  return nullptr;
+  if (!name || std::strcmp(name, "editor") != 0) return nullptr;
+  auto* view = new IVST3View(this);
+  AddView(view);
+  return view;
 }
 
 // ---- Units and programs ----
@@ -622,9 +626,9 @@ void IVST3Plugin::GetTime(ITimeInfo* t)
   t->mTransportLoopEnabled = (mProcessContext.state & ProcessContext::kCycleActive) != 0;
 }
 
-void IVST3Plugin::ResizeGraphics(int, int)
+void IVST3Plugin::ResizeGraphics(int w, int h)
 {
-  // The editor view arrives with the GUI; until then there is nothing to resize.
+  if (GetGUI() && !mViews.empty()) static_cast<IVST3View*>(mViews.front())->resize(w, h);
 }
 
 void IVST3Plugin::SetLatency(int samples)
@@ -652,7 +656,7 @@ void IVST3Plugin::PopupHostContextMenuForParam(int idx, int x, int y)
   handler3->release();
 }
 
-void IVST3Plugin::AddView(IPlugView* view)
+void IVST3Plugin::AddView(IVST3View* view)
 {
   if (view) mViews.push_back(view);
 }

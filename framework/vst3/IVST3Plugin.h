@@ -12,6 +12,8 @@
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 #include "pluginterfaces/vst/ivstunits.h"
 
+class IVST3View;
+
 class IVST3Plugin : public IAudioPlugin,
                     public Steinberg::Vst::IUnitInfo,
                     public tarvo::vst3::SingleComponentEffect
@@ -105,14 +107,17 @@ public:
   double GetTempo() override;
   void GetTimeSig(int* numerator, int* denominator) override;
   void GetTime(ITimeInfo* timeInfo) override;
+  // Main thread: the first open view asks the host's frame for the new size.
   void ResizeGraphics(int w, int h) override;
   void SetLatency(int samples) override;
   bool SendMidiMsg(IMidiMsg*) override { return false; }
   void PopupHostContextMenuForParam(int idx, int x, int y) override;
 
-  // Views add and remove themselves (not owned).
-  void AddView(Steinberg::IPlugView* view);
+  // The open editor views, in creation order (not owned): createView adds each, and a view
+  // removes itself when destroyed. The first one carries resizes and host context menus.
+  void AddView(IVST3View* view);
   void RemoveView(Steinberg::IPlugView* view);
+  size_t NViews() const { return mViews.size(); }
 
 protected:
   // Host state: the controller's stream, and (so that hosts saving only the component keep the

@@ -1,0 +1,306 @@
+// The services of the Linux platform layer besides its window: popup menus, dialogs, links,
+// folders, the clipboard and images.
+
+#include <dlfcn.h>
+#include <poll.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "framework/gui/IPopupMenu.h"
+#include "framework/platform/x11/IGraphicsLinux.h"
+#include "raster/Raster.h"
+
+// Xlib's macros last.
+#include "framework/platform/x11/DesktopTools.h"
+#include "framework/platform/x11/X11PopupMenu.h"
+#include "framework/platform/x11/X11Support.h"
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace
+{
+
+// The path of the shared object (or executable) this code was linked into.
+std::string ThisModulePath()
+{
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&MakeLinuxGraphics), &info) && info.dli_fname &&
+      info.dli_fname[0])
+  {
+    // A host that loaded us by a relative path gets the same name back: make it absolute.
+    if (char* full = realpath(info.dli_fname, nullptr))
+    {
+      std::string path = full;
+      std::free(full);
+      return path;
+    }
+  }
+  char buf[4096];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return {};
+  buf[n] = '\0';
+  return buf;
+}
+
+// <bundle>.vst3/Contents/<arch>-linux/<name>.so gives <bundle>.vst3; anything else gives "".
+std::string BundleOf(const std::string& modulePath)
+{
+  const size_t nameSlash = modulePath.rfind('/');
+  if (nameSlash == std::string::npos || nameSlash == 0) return {};
+  const size_t archSlash = modulePath.rfind('/', nameSlash - 1);
+  if (archSlash == std::string::npos || archSlash == 0) return {};
+  const std::string arch = modulePath.substr(archSlash + 1, nameSlash - archSlash - 1);
+  if (arch.size() <= 6 || arch.compare(arch.size() - 6, 6, "-linux") != 0) return {};
+  const size_t contentsSlash = modulePath.rfind('/', archSlash - 1);
+  if (contentsSlash == std::string::npos ||
+      modulePath.compare(contentsSlash + 1, archSlash - contentsSlash - 1, "Contents") != 0)
+    return {};
+  return modulePath.substr(0, contentsSlash);
+}
+
+std::vector<std::string> SplitWords(const char* text)
+{
+  std::vector<std::string> words;
+  std::string word;
+  for (const char* p = text ? text : "";; ++p)
+  {
+    if (*p == ' ' || *p == '\0')
+    {
+      if (!word.empty()) words.push_back(word);
+      word.clear();
+      if (*p == '\0') break;
+    }
+    else
+      word += *p;
+  }
+  return words;
+}
+
+} // namespace
+
+IGraphics* MakeLinuxGraphics(IAudioPlugin* plug, int w, int h, int fps)
+{
+  return new IGraphicsLinux(plug, w, h, fps, IGraphicsLinux::ModuleResourceFolder().c_str());
+}
+
+std::string IGraphicsLinux::ModuleResourceFolder()
+{
+  const std::string bundle = BundleOf(ThisModulePath());
+  return bundle.empty() ? std::string() : bundle + "/Contents/Resources";
+}
+
+// ---- Popup menus ----
+
+IPopupMenu* IGraphicsLinux::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
+{
+  ReleaseMouseCapture();
+  if (!menu || !mDisplay || !mWindow.load() || mWindowGone) return nullptr;
+  HideTooltip();
+  const IRECT r = rect ? *rect : IRECT(mLastX, mLastY, mLastX, mLastY);
+  int x = 0, y = 0, aboveX = 0, aboveY = 0;
+  if (!RootPosition(r.L * mScale, (r.B + 4) * mScale, &x, &y) ||
+      !RootPosition(r.L * mScale, r.T * mScale, &aboveX, &aboveY))
+    return nullptr;
+
+  X11MenuHost host;
+  host.mDisplay = mDisplay;
+  host.mTransientFor = mTopLevel;
+  host.mScale = mScale;
+  host.mGraphics = this;
+  host.mTickMs = std::max(1000 / FPS(), 1);
+  host.mTick = [this] { RedrawDirty(); };
+  host.mOtherEvent = [this](XEvent& ev)
+  {
+    if (ev.type == Expose || ev.type == DestroyNotify) Dispatch(ev);
+  };
+  host.mAbort = [this] { return mStopThread.load(); };
+  mInModal = true;
+  IPopupMenu* chosen = RunX11PopupMenu(host, menu, x, y, aboveY);
+  mInModal = false;
+  mModalDuringPress = true;
+  return chosen;
+}
+
+// ---- Dialogs ----
+
+void IGraphicsLinux::PromptForFile(StringBuf* fileName, EFileAction action, StringBuf* directory,
+                                   const char* extensions)
+{
+  if (!fileName) return;
+  if (!mDisplay || !mWindow.load())
+  {
+    fileName->Set("");
+    return;
+  }
+  desktop::FilePrompt prompt;
+  prompt.save = action == kFileSave;
+  prompt.defaultName = fileName->Get();
+  std::string folder = directory ? directory->Get() : "";
+  if (folder.empty())
+  {
+    folder = "~/Desktop";
+    if (directory) directory->Set(folder.c_str());
+  }
+  prompt.folder = desktop::ExpandHome(folder);
+  prompt.extensions = SplitWords(extensions);
+  prompt.parentWindow = DialogParent();
+  fileName->Set("");
+
+  const desktop::DialogTool tool = desktop::FindDialogTool();
+  if (tool == desktop::DialogTool::kNone) return; // nothing to ask with: as if cancelled
+  mInModal = true;
+  const desktop::RunResult result = desktop::Run(
+      desktop::FilePromptArgs(tool, prompt), [this] { return ModalIdle(); },
+      std::max(1000 / FPS(), 1));
+  mInModal = false;
+  const std::string path = desktop::FilePromptAnswer(prompt, result);
+  if (path.empty()) return;
+  fileName->Set(path.c_str());
+  if (directory) directory->Set(path.substr(0, path.rfind('/') + 1).c_str());
+}
+
+int IGraphicsLinux::ShowMessageBox(const char* text, const char* caption, int type)
+{
+  const desktop::DialogTool tool = desktop::FindDialogTool();
+  if (tool == desktop::DialogTool::kNone) return kMBResultNone;
+  mInModal = true;
+  const desktop::RunResult result = desktop::Run(
+      desktop::MessageBoxArgs(tool, text, caption, type, DialogParent()),
+      [this] { return ModalIdle(); }, std::max(1000 / FPS(), 1));
+  mInModal = false;
+  return desktop::MessageBoxAnswer(tool, type, result);
+}
+
+bool IGraphicsLinux::OpenURL(const char* url, const char*, const char*, const char*)
+{
+  if (!url || !url[0]) return true; // nothing that could be made into an address
+  // Web addresses (any text with "http" in it) and local paths both go to xdg-open as they are;
+  // a path starting with '-' is kept from reading as one of its options.
+  std::string target = url;
+  if (target[0] == '-') target = "./" + target;
+  return desktop::Launch({"xdg-open", target});
+}
+
+// ---- Folders ----
+
+void IGraphicsLinux::HostPath(StringBuf* path)
+{
+  const std::string module = ThisModulePath();
+  if (path && !module.empty()) path->Set(module.c_str());
+}
+
+void IGraphicsLinux::PluginPath(StringBuf* path)
+{
+  const std::string bundle = BundleOf(ThisModulePath());
+  if (!path || bundle.empty()) return;
+  path->Set(bundle.substr(0, bundle.rfind('/') + 1).c_str());
+}
+
+void IGraphicsLinux::DesktopPath(StringBuf* path)
+{
+  if (path) path->Set(desktop::DesktopFolder().c_str());
+}
+
+void IGraphicsLinux::AppSupportPath(StringBuf* path, bool isSystem)
+{
+  if (!path) return;
+  if (isSystem)
+  {
+    path->Set("/usr/local/share");
+    return;
+  }
+  const char* data = std::getenv("XDG_DATA_HOME");
+  path->Set(data && data[0] == '/' ? data : (desktop::HomeFolder() + "/.local/share").c_str());
+}
+
+void IGraphicsLinux::SandboxSafeAppSupportPath(StringBuf* path)
+{
+  if (path) path->Set((desktop::HomeFolder() + "/Music").c_str());
+}
+
+// ---- Clipboard ----
+
+bool IGraphicsLinux::GetTextFromClipboard(StringBuf* str)
+{
+  if (!str) return false;
+  str->Set("");
+  if (!mDisplay || !mWindow.load() || mWindowGone) return false;
+  Display* d = mDisplay;
+  const Window w = mWindow.load();
+  const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
+  if (XGetSelectionOwner(d, clipboard) == None) return false;
+  const Atom property = XInternAtom(d, "IGRAPHICS_CLIPBOARD", False);
+  const Atom targets[2] = {XInternAtom(d, "UTF8_STRING", False), XA_STRING};
+  for (const Atom target : targets)
+  {
+    XDeleteProperty(d, w, property);
+    XConvertSelection(d, clipboard, target, property, w, CurrentTime);
+    XFlush(d);
+    XEvent ev;
+    bool answered = false;
+    // The owner is another program: give it a short while, not forever.
+    const uint64_t end = x11::NowMs() + 500;
+    while (!answered && x11::NowMs() < end)
+    {
+      if (XCheckTypedWindowEvent(d, w, SelectionNotify, &ev))
+        answered = true;
+      else
+      {
+        pollfd p{ConnectionNumber(d), POLLIN, 0};
+        poll(&p, 1, 10);
+      }
+    }
+    if (!answered || ev.xselection.property == None) continue;
+    Atom type = None;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    const int got = XGetWindowProperty(d, w, property, 0, 1 << 20, True, AnyPropertyType, &type,
+                                       &format, &n, &after, &data);
+    const bool ok =
+        got == Success && data && format == 8 && n > 0 && type != XInternAtom(d, "INCR", False);
+    if (ok)
+    {
+      std::string text(reinterpret_cast<const char*>(data), n);
+      if (target == XA_STRING)
+      {
+        // Latin-1 as UTF-8.
+        std::string utf8;
+        for (unsigned char c : text)
+          if (c < 0x80)
+            utf8 += static_cast<char>(c);
+          else
+          {
+            utf8 += static_cast<char>(0xC0 | c >> 6);
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+          }
+        text = utf8;
+      }
+      str->Set(text.c_str());
+    }
+    if (data) XFree(data);
+    if (ok) return str->GetLength() > 0;
+  }
+  return false;
+}
+
+// ---- Images ----
+
+RasterBitmap* IGraphicsLinux::OSLoadBitmap(int, const char* name)
+{
+  if (!name || mResourceFolder.empty()) return nullptr;
+  const char* dot = std::strrchr(name, '.');
+  if (!dot || strcasecmp(dot + 1, "png") != 0) return nullptr;
+  const char* slash = std::strrchr(name, '/');
+  const char* base = slash ? slash + 1 : name;
+  if (base > dot) return nullptr; // the last dot is in a folder name: no extension
+  std::string path = mResourceFolder;
+  if (path.back() != '/') path += '/';
+  path.append(base, static_cast<size_t>(dot - base));
+  path += ".png";
+  return RasterLoadPNG(path.c_str());
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The editor view a VST 3 host asks the controller for. It owns nothing of the editor: the GUI
+// engine lives as long as the plug-in; the view opens the engine's window inside the host's
+// parent window when attached, closes it when removed, reports the engine's size and carries
+// editor-initiated resizes to the host.
+//
+// Threads: every call comes from the host's main thread; the view takes no lock.
+
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
+#include "public.sdk/source/common/pluginview.h"
+
+class IVST3Plugin;
+class IGraphics;
+namespace Steinberg
+{
+namespace Linux
+{
+class IRunLoop;
+}
+} // namespace Steinberg
+
+class IVST3View : public Steinberg::CPluginView, public Steinberg::IPlugViewContentScaleSupport
+{
+public:
+  // Holds a reference on the plug-in for its whole life.
+  explicit IVST3View(IVST3Plugin* plug);
+  ~IVST3View() override;
+
+  // "X11EmbedWindowID" when the plug-in has an editor; "NSView" and "HIView" have no meaning here.
+  Steinberg::tresult PLUGIN_API isPlatformTypeSupported(Steinberg::FIDString type) override;
+  Steinberg::tresult PLUGIN_API attached(void* parent, Steinberg::FIDString type) override;
+  Steinberg::tresult PLUGIN_API removed() override;
+  Steinberg::tresult PLUGIN_API onSize(Steinberg::ViewRect* newSize) override;
+  Steinberg::tresult PLUGIN_API getSize(Steinberg::ViewRect* size) override;
+  // Hosts that keep the keyboard focus pass keys on: to an open text field, else to the engine.
+  Steinberg::tresult PLUGIN_API onKeyDown(Steinberg::char16 key, Steinberg::int16 keyCode,
+                                          Steinberg::int16 modifiers) override;
+  // 1.9 and above doubles the editor's pixels.
+  Steinberg::tresult PLUGIN_API setContentScaleFactor(ScaleFactor factor) override;
+
+  // An editor-initiated resize: asks the plug frame for w x h (engine pixels).
+  void resize(int w, int h);
+
+  OBJ_METHODS(IVST3View, Steinberg::CPluginView)
+  DEFINE_INTERFACES
+  DEF_INTERFACE(Steinberg::IPlugViewContentScaleSupport)
+  END_DEFINE_INTERFACES(Steinberg::CPluginView)
+  REFCOUNT_METHODS(Steinberg::CPluginView)
+
+private:
+  IGraphics* Graphics() const;
+  int Scale() const { return mScale; }
+
+  IVST3Plugin* mPlug;
+  bool mExpectingNewSize = false;
+  int mScale = 1;
+  Steinberg::Linux::IRunLoop* mRunLoop = nullptr; // held while attached
+};
