@@ -4,6 +4,7 @@
 // component/controller plug-ins.
 
 #include "tools/vst3host/AudioFile.h"
+#include "tools/vst3host/GuiHost.h"
 #include "tools/vst3host/hosting/Audio.h"
 #include "tools/vst3host/hosting/PluginInstance.h"
 #include "tools/vst3host/hosting/PluginModule.h"
@@ -40,6 +41,9 @@ constexpr const char* kUsage =
     "  vst3host state save BUNDLE FILE [--preset NAME|INDEX] [--set \"NAME=VALUE\"]...\n"
     "  vst3host state load BUNDLE FILE\n"
     "  vst3host bench BUNDLE [--seconds N] [--block N]\n"
+    "  vst3host gui BUNDLE [--preset NAME|INDEX] [--set \"NAME=VALUE\"]... [--screenshot FILE\n"
+    "               [--after MS]] [--script FILE|-] [--seconds N] [--scale 2] [--no-audio]\n"
+    "               [--no-run-loop]\n"
     "\n"
     "IN is an audio file or a generated signal: noise:SECONDS, sweep:SECONDS, impulse.\n"
     "OUT is written as a 32-bit float WAV file. --set takes plain values (\"Gain 1=6\"), "
@@ -48,7 +52,9 @@ constexpr const char* kUsage =
     "--preset selects a program through the program-change parameter, by name or index; --bypass\n"
     "sets the bypass parameter. State files ending in .vstpreset hold the component and the\n"
     "controller state; any other file holds the raw host state stream (the controller's state of\n"
-    "a single-component plug-in, else the component's).\n";
+    "a single-component plug-in, else the component's).\n"
+    "gui opens the editor in a window with audio running through the plug-in, prints every edit\n"
+    "the editor reports, and runs the commands of --script (see tools/vst3host/GuiHost.h).\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
@@ -65,6 +71,13 @@ struct Options
   bool doublePrecision = false;
   bool mono = false;
   double seconds = 10.0;
+  bool secondsGiven = false;
+  std::string screenshot;
+  int after = 1000;
+  std::string script;
+  bool noRunLoop = false;
+  bool noAudio = false;
+  double scale = 1.0;
 };
 
 int Fail(const std::string& message)
@@ -135,6 +148,28 @@ bool ParseOptions(int argc, char** argv, int first, const std::vector<std::strin
       options.doublePrecision = true;
     else if (arg == "--mono")
       options.mono = true;
+    else if (arg == "--no-run-loop")
+      options.noRunLoop = true;
+    else if (arg == "--no-audio")
+      options.noAudio = true;
+    else if (arg == "--screenshot" || arg == "--script")
+    {
+      if (!value(text)) return false;
+      (arg == "--screenshot" ? options.screenshot : options.script) = text;
+    }
+    else if (arg == "--after" || arg == "--scale")
+    {
+      if (!value(text)) return false;
+      if (!ParseNumber(text, number) || number < 0.0 || number > 1e7)
+      {
+        error = arg + " needs a number, not '" + text + "'";
+        return false;
+      }
+      if (arg == "--after")
+        options.after = static_cast<int>(number);
+      else
+        options.scale = number;
+    }
     else if (arg == "--rate" || arg == "--block" || arg == "--seconds")
     {
       if (!value(text)) return false;
@@ -162,7 +197,10 @@ bool ParseOptions(int argc, char** argv, int first, const std::vector<std::strin
         options.block = static_cast<int>(number);
       }
       else
+      {
         options.seconds = number;
+        options.secondsGiven = true;
+      }
     }
   }
   return true;
@@ -237,6 +275,9 @@ void PrintEdit(const ComponentHandler::Event& event)
     std::fprintf(stderr, "edit: restartComponent %s\n",
                  Hex(static_cast<std::uint64_t>(event.value)).c_str());
     break;
+  case ComponentHandler::Event::kContextMenu:
+    std::fprintf(stderr, "edit: createContextMenu %u\n", event.id);
+    break;
   }
 }
 
@@ -246,12 +287,37 @@ struct Session
   std::unique_ptr<PluginInstance> instance;
 };
 
-bool Open(const std::string& bundle, Session& session, std::string& error)
+bool Open(const std::string& bundle, Session& session, std::string& error,
+          ComponentHandler::Observer observer = PrintEdit)
 {
   session.module = PluginModule::Load(bundle, error);
   if (!session.module) return false;
-  session.instance = PluginInstance::Create(*session.module, error, {}, PrintEdit);
+  session.instance = PluginInstance::Create(*session.module, error, {}, std::move(observer));
   return session.instance != nullptr;
+}
+
+// gui: edits on standard output, flushed at once, for whoever watches the editor.
+void PrintGuiEdit(const ComponentHandler::Event& event)
+{
+  switch (event.kind)
+  {
+  case ComponentHandler::Event::kBeginEdit:
+    std::printf("beginEdit %u\n", event.id);
+    break;
+  case ComponentHandler::Event::kPerformEdit:
+    std::printf("performEdit %u %.6f\n", event.id, event.value);
+    break;
+  case ComponentHandler::Event::kEndEdit:
+    std::printf("endEdit %u\n", event.id);
+    break;
+  case ComponentHandler::Event::kRestart:
+    std::printf("restartComponent %s\n", Hex(static_cast<std::uint64_t>(event.value)).c_str());
+    break;
+  case ComponentHandler::Event::kContextMenu:
+    std::printf("contextMenu %u\n", event.id);
+    break;
+  }
+  std::fflush(stdout);
 }
 
 std::string PluginName(const PluginInstance& instance)
@@ -707,6 +773,36 @@ int CommandBench(const Options& options)
   return kExitOk;
 }
 
+// --- gui ---
+
+int CommandGui(const Options& options)
+{
+  if (options.positional.size() != 1) return Usage("gui takes one BUNDLE");
+  Session session;
+  std::string error;
+  if (!Open(options.positional[0], session, error, PrintGuiEdit)) return Fail(error);
+  PluginInstance& instance = *session.instance;
+  if (!instance.Configure(2, 48000.0, 512, kSample32, kRealtime, error) &&
+      !instance.Configure(1, 48000.0, 512, kSample32, kRealtime, error))
+    return Fail(error);
+  if (!instance.SetActive(true)) return Fail("setActive(true) failed");
+  if (!ApplySettings(instance, options, error)) return Fail(error);
+  instance.Flush();
+  std::fflush(stdout);
+
+  GuiOptions gui;
+  gui.screenshot = options.screenshot;
+  gui.afterMs = options.after;
+  gui.script = options.script;
+  gui.runLoop = !options.noRunLoop;
+  gui.audio = !options.noAudio;
+  gui.scale = static_cast<float>(options.scale);
+  gui.seconds = options.secondsGiven ? options.seconds : 0.0;
+  const int result = RunGui(instance, gui);
+  instance.SetActive(false);
+  return result;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -753,6 +849,15 @@ int main(int argc, char** argv)
   {
     if (!ParseOptions(argc, argv, 2, {"--seconds", "--block"}, options, error)) return Usage(error);
     return CommandBench(options);
+  }
+  if (command == "gui")
+  {
+    if (!ParseOptions(argc, argv, 2,
+                      {"--preset", "--set", "--screenshot", "--after", "--script", "--seconds",
+                       "--scale", "--no-audio", "--no-run-loop"},
+                      options, error))
+      return Usage(error);
+    return CommandGui(options);
   }
   return Usage("unknown command '" + command + "'");
 }

@@ -141,11 +141,22 @@ IMPLEMENT_FUNKNOWN_METHODS(HostMessage, IMessage, IMessage::iid)
 // --- ComponentHandler ---
 
 ComponentHandler::ComponentHandler(Observer observer)
-    : mObserver(std::move(observer)){FUNKNOWN_CTOR} ComponentHandler::~ComponentHandler(){
-          FUNKNOWN_DTOR} IMPLEMENT_FUNKNOWN_METHODS(ComponentHandler, IComponentHandler,
-                                                    IComponentHandler::iid)
+    : mObserver(std::move(observer)){FUNKNOWN_CTOR}
 
-          void ComponentHandler::Report(const Event& event)
+      ComponentHandler::~ComponentHandler(){FUNKNOWN_DTOR}
+
+      IMPLEMENT_REFCOUNT(ComponentHandler)
+
+          tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj)
+{
+  QUERY_INTERFACE(iid, obj, FUnknown::iid, IComponentHandler)
+  QUERY_INTERFACE(iid, obj, IComponentHandler::iid, IComponentHandler)
+  QUERY_INTERFACE(iid, obj, IComponentHandler3::iid, IComponentHandler3)
+  *obj = nullptr;
+  return kNoInterface;
+}
+
+void ComponentHandler::Report(const Event& event)
 {
   mEvents.push_back(event);
   if (mObserver) mObserver(event);
@@ -173,6 +184,12 @@ tresult PLUGIN_API ComponentHandler::restartComponent(int32 flags)
 {
   Report({Event::kRestart, 0, static_cast<double>(flags)});
   return kResultOk;
+}
+
+IContextMenu* PLUGIN_API ComponentHandler::createContextMenu(IPlugView*, const ParamID* paramID)
+{
+  Report({Event::kContextMenu, paramID ? *paramID : kNoParamId, 0.0});
+  return nullptr;
 }
 
 // --- MemoryStream ---

@@ -6,6 +6,7 @@
 // Threads: one host thread drives everything (the tools are single-threaded).
 
 #include "pluginterfaces/base/ibstream.h"
+#include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "pluginterfaces/vst/ivstmessage.h"
@@ -76,8 +77,11 @@ private:
   HostAttributeList* mAttributes;
 };
 
-/// IComponentHandler: reports each call to an observer (for the command line: a printed line).
-class ComponentHandler : public Steinberg::Vst::IComponentHandler
+/// IComponentHandler (and IComponentHandler3's context menus): reports each call to an observer
+/// (for the command line: a printed line). It offers no menu of its own: a context-menu request is
+/// reported and answered with none.
+class ComponentHandler : public Steinberg::Vst::IComponentHandler,
+                         public Steinberg::Vst::IComponentHandler3
 {
 public:
   struct Event
@@ -87,10 +91,11 @@ public:
       kBeginEdit,
       kPerformEdit,
       kEndEdit,
-      kRestart
+      kRestart,
+      kContextMenu
     } kind;
-    Steinberg::Vst::ParamID id;
-    double value; // performEdit: the normalised value; restartComponent: the flags
+    Steinberg::Vst::ParamID id; // contextMenu: kNoParamId when asked for no parameter
+    double value;               // performEdit: the normalised value; restartComponent: the flags
   };
   using Observer = std::function<void(const Event&)>;
 
@@ -101,6 +106,8 @@ public:
                                             Steinberg::Vst::ParamValue value) override;
   Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override;
   Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override;
+  Steinberg::Vst::IContextMenu* PLUGIN_API createContextMenu(
+      Steinberg::IPlugView* plugView, const Steinberg::Vst::ParamID* paramID) override;
   DECLARE_FUNKNOWN_METHODS
 
   /// Every call so far, in order.
