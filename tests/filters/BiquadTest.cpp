@@ -16,7 +16,7 @@ auto sameCoefficients = [](const Biquad& a, const Biquad& b)
 { return a.a0 == b.a0 && a.a1 == b.a1 && a.a2 == b.a2 && a.b1 == b.b1 && a.b2 == b.b2; };
 } // namespace
 
-TEST(Biquad, GainOffsetAndFastPowerGiveTheDocumentedFactors)
+TEST(Biquad, GainOffsetAndFastPowerGiveTheExpectedFactors)
 {
   const double cases[][2] = {
       {6.0, 1.990646}, {0.0, 0.999125}, {-6.0, 1.878175}, {18.0, 7.901749}, {-18.0, 7.451862}};
