@@ -35,6 +35,7 @@ struct Smoother
 class Tarvo : public IVST3Plugin
 {
 public:
+  // Main thread (instances are built one at a time under the module's creation mutex).
   // makeGraphics builds the editor's engine for the platform; null builds no editor (audio-only
   // tests and tools).
   explicit Tarvo(IInstanceInfo instanceInfo = IInstanceInfo(),
