@@ -797,6 +797,7 @@ private:
       std::ofstream file(path, std::ios::binary | std::ios::trunc);
       file.write(reinterpret_cast<const char*>(bytes.data()),
                  static_cast<std::streamsize>(bytes.size()));
+      file.close(); // whoever reads our answer reads the file next
       if (what == "save" && r == kResultOk && file)
         Say("state: saved %s %zu bytes\n", path.c_str(), bytes.size());
       else

@@ -527,6 +527,10 @@ void IGraphicsLinux::Dispatch(XEvent& ev)
   case DestroyNotify:
     if (ev.xdestroywindow.window == w) mWindowGone = true;
     break;
+  case MappingNotify:
+    // Keys change meaning when the keyboard map does (xdotool borrows keys to type with).
+    XRefreshKeyboardMapping(&ev.xmapping);
+    break;
   case ButtonPress:
   case ButtonRelease:
     MouseButton(ev);
@@ -1017,7 +1021,7 @@ bool IGraphicsLinux::ModalIdle()
   {
     XEvent ev;
     XNextEvent(D(mDisplay), &ev);
-    if (ev.type == Expose || ev.type == DestroyNotify) Dispatch(ev);
+    if (ev.type == Expose || ev.type == DestroyNotify || ev.type == MappingNotify) Dispatch(ev);
   }
   RedrawDirty();
   XFlush(D(mDisplay));

@@ -115,7 +115,7 @@ IPopupMenu* IGraphicsLinux::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
   host.mTick = [this] { RedrawDirty(); };
   host.mOtherEvent = [this](XEvent& ev)
   {
-    if (ev.type == Expose || ev.type == DestroyNotify) Dispatch(ev);
+    if (ev.type == Expose || ev.type == DestroyNotify || ev.type == MappingNotify) Dispatch(ev);
   };
   host.mAbort = [this] { return mStopThread.load(); };
   mInModal = true;

@@ -462,6 +462,9 @@ private:
       if (HitTest(ev.xbutton.x_root, ev.xbutton.y_root, &level, &item))
         return mNav.Click(level, item);
       return PopupMenuNavigator::kContinue;
+    case MappingNotify:
+      XRefreshKeyboardMapping(&ev.xmapping);
+      return PopupMenuNavigator::kContinue;
     case KeyPress:
       switch (XLookupKeysym(&ev.xkey, 0))
       {
