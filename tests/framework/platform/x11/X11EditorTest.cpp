@@ -1,0 +1,247 @@
+// The X11 editor window on a private Xvfb: its registration with a host's run loop, surviving a
+// host that destroys the window under it, popup menus driven by real keys, and the desktop
+// programs behind dialogs and links (stand-ins on PATH record what they were given).
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "framework/gui/IPopupMenu.h"
+#include "framework/platform/x11/IGraphicsLinux.h"
+#include "pluginterfaces/gui/iplugview.h"
+#include "tests/framework/platform/x11/XvfbServer.h"
+
+#include <X11/Xlib.h>
+
+using namespace Steinberg;
+
+namespace
+{
+
+// A host run loop the test turns by hand, on its own thread (which is then the GUI thread).
+class ManualRunLoop : public Linux::IRunLoop
+{
+public:
+  tresult PLUGIN_API registerEventHandler(Linux::IEventHandler* handler,
+                                          Linux::FileDescriptor fd) override
+  {
+    handler->addRef();
+    mHandlers.push_back({handler, fd});
+    return kResultOk;
+  }
+  tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler* handler) override
+  {
+    for (auto it = mHandlers.begin(); it != mHandlers.end(); ++it)
+      if (it->first == handler)
+      {
+        handler->release();
+        mHandlers.erase(it);
+        return kResultOk;
+      }
+    return kResultFalse;
+  }
+  tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval ms) override
+  {
+    handler->addRef();
+    mTimers.push_back({handler, ms});
+    return kResultOk;
+  }
+  tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override
+  {
+    for (auto it = mTimers.begin(); it != mTimers.end(); ++it)
+      if (it->first == handler)
+      {
+        handler->release();
+        mTimers.erase(it);
+        return kResultOk;
+      }
+    return kResultFalse;
+  }
+  tresult PLUGIN_API queryInterface(const TUID, void** obj) override
+  {
+    *obj = nullptr;
+    return kNoInterface;
+  }
+  uint32 PLUGIN_API addRef() override { return 1; }
+  uint32 PLUGIN_API release() override { return 1; }
+
+  // One turn: every handler and every timer.
+  void Turn()
+  {
+    for (auto& h : std::vector<std::pair<Linux::IEventHandler*, int>>(mHandlers))
+      h.first->onFDIsSet(h.second);
+    for (auto& t : std::vector<std::pair<Linux::ITimerHandler*, uint64>>(mTimers))
+      t.first->onTimer();
+  }
+
+  std::vector<std::pair<Linux::IEventHandler*, int>> mHandlers;
+  std::vector<std::pair<Linux::ITimerHandler*, uint64>> mTimers;
+};
+
+std::string ReadFile(const std::string& path)
+{
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class X11Editor : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    if (!mServer.Start()) GTEST_SKIP() << "no Xvfb";
+    mGraphics.reset(new IGraphicsLinux(nullptr, 200, 100, 0));
+    mGraphics->PrepDraw();
+    mGraphics->SetHostRunLoop(&mLoop);
+  }
+  void TearDown() override
+  {
+    if (mGraphics) mGraphics->CloseWindow();
+  }
+
+  xtest::XvfbServer mServer;
+  ManualRunLoop mLoop;
+  std::unique_ptr<IGraphicsLinux> mGraphics;
+};
+
+TEST_F(X11Editor, RegistersWithTheRunLoopWhileOpen)
+{
+  ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+  ASSERT_EQ(1u, mLoop.mTimers.size());
+  ASSERT_EQ(1u, mLoop.mHandlers.size());
+  EXPECT_EQ(40u, mLoop.mTimers[0].second); // 25 frames a second
+  EXPECT_FALSE(mGraphics->RunsOwnThread());
+  mLoop.Turn();
+
+  // The host may still hold the handler after we unregister: a late call does nothing.
+  Linux::ITimerHandler* late = mLoop.mTimers[0].first;
+  late->addRef();
+  mGraphics->CloseWindow();
+  EXPECT_TRUE(mLoop.mTimers.empty());
+  EXPECT_TRUE(mLoop.mHandlers.empty());
+  EXPECT_EQ(nullptr, mGraphics->GetWindow());
+  late->onTimer();
+  late->release();
+
+  // Opening again while open first closes the old window and its registrations.
+  ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+  ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+  EXPECT_EQ(1u, mLoop.mTimers.size());
+  EXPECT_EQ(1u, mLoop.mHandlers.size());
+}
+
+TEST_F(X11Editor, SurvivesAHostThatDestroysItsWindowFirst)
+{
+  Display* host = XOpenDisplay(nullptr);
+  ASSERT_NE(nullptr, host);
+  const Window parent = XCreateSimpleWindow(host, DefaultRootWindow(host), 0, 0, 200, 100, 0, 0, 0);
+  XMapWindow(host, parent);
+  XSync(host, False);
+  ASSERT_NE(nullptr, mGraphics->OpenWindow(reinterpret_cast<void*>(parent)));
+  mLoop.Turn();
+  XDestroyWindow(host, parent);
+  XSync(host, False);
+  // Drawing into and destroying a window that is gone are X errors, which must not end us.
+  mGraphics->SetAllControlsDirty();
+  IRECT all(0, 0, 200, 100);
+  mGraphics->DrawScreen(&all);
+  mLoop.Turn();
+  mGraphics->CloseWindow();
+  XCloseDisplay(host);
+  // A parent that never existed: no window, and still no crash.
+  EXPECT_EQ(nullptr, mGraphics->OpenWindow(reinterpret_cast<void*>(0x7ffffff0ul)));
+}
+
+TEST_F(X11Editor, PopupMenuByKeys)
+{
+  if (!xtest::OnPath("xdotool")) GTEST_SKIP() << "no xdotool";
+  ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+  mLoop.Turn();
+  IPopupMenu top, sub;
+  top.SetPrefix(IPopupMenu::kPrefix2);
+  top.AddItem("A");
+  top.AddSeparator();
+  top.AddItem("B", -1, IPopupMenuItem::kDisabled);
+  sub.AddItem("x");
+  sub.AddItem("y");
+  sub.AddItem("z");
+  top.AddItem("C", &sub);
+  IRECT where(10, 10, 60, 30);
+
+  // The keys arrive while the menu runs: xdotool waits a moment before typing.
+  const pid_t keys = xtest::Spawn(
+      {"xdotool", "sleep", "0.4", "key", "Down", "Down", "Right", "Down", "Down", "Return"});
+  IPopupMenu* chosen = mGraphics->CreateIPopupMenu(&top, &where);
+  waitpid(keys, nullptr, 0);
+  EXPECT_EQ(&sub, chosen);
+  EXPECT_EQ(2, sub.GetChosenItemIdx());
+
+  sub.SetChosenItemIdx(-1);
+  const pid_t escape = xtest::Spawn({"xdotool", "sleep", "0.4", "key", "Down", "Escape"});
+  EXPECT_EQ(nullptr, mGraphics->CreateIPopupMenu(&top, &where));
+  waitpid(escape, nullptr, 0);
+  EXPECT_EQ(-1, top.GetChosenItemIdx());
+  EXPECT_EQ(-1, sub.GetChosenItemIdx());
+}
+
+TEST_F(X11Editor, DialogsWithoutToolsOrFailingAreCancels)
+{
+  xtest::FakeTools tools;
+  tools.Use(); // nothing on PATH
+  StringBuf name, dir;
+  name.Set("My Preset");
+  mGraphics->PromptForFile(&name, kFileSave, &dir, "fxp");
+  EXPECT_STREQ("", name.Get()); // no window yet
+
+  ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+  name.Set("My Preset");
+  mGraphics->PromptForFile(&name, kFileSave, &dir, "fxp");
+  EXPECT_STREQ("", name.Get());
+  EXPECT_STREQ("~/Desktop", dir.Get());
+  EXPECT_EQ(0, mGraphics->ShowMessageBox("text", "caption", kMBYesNo));
+
+  // A dialog program that fails is a cancel too, and whatever text it is given stays text.
+  const std::string marker = tools.Dir() + "/touched";
+  tools.Add("zenity",
+            "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + tools.Dir() + "/argv\nexit 1");
+  name.Set(("$(touch " + marker + ")").c_str());
+  dir.Set("/tmp");
+  mGraphics->PromptForFile(&name, kFileOpen, &dir, "fxp fxb");
+  EXPECT_STREQ("", name.Get());
+  EXPECT_STREQ("/tmp", dir.Get());
+  const std::string argv = ReadFile(tools.Dir() + "/argv");
+  EXPECT_NE(std::string::npos, argv.find("--filename=/tmp/$(touch " + marker + ")\n")) << argv;
+  EXPECT_NE(std::string::npos, argv.find("--file-filter=*.fxp *.fxb\n")) << argv;
+  EXPECT_NE(0, access(marker.c_str(), F_OK));
+
+  // A chosen file: its path, and its folder remembered.
+  tools.Add("zenity", "echo '/tmp/some dir/bank.fxb'");
+  mGraphics->PromptForFile(&name, kFileOpen, &dir, "fxb");
+  EXPECT_STREQ("/tmp/some dir/bank.fxb", name.Get());
+  EXPECT_STREQ("/tmp/some dir/", dir.Get());
+  EXPECT_EQ(1, mGraphics->ShowMessageBox("text", "caption", kMBOk));
+}
+
+TEST_F(X11Editor, OpenURLNeverGoesThroughAShell)
+{
+  xtest::FakeTools tools;
+  tools.Use();
+  const std::string marker = tools.Dir() + "/touched";
+  EXPECT_FALSE(mGraphics->OpenURL("https://example.invalid/")); // no xdg-open
+
+  tools.Add("xdg-open",
+            "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + tools.Dir() + "/argv");
+  const std::string url = "https://example.invalid/a;touch " + marker + "&b=`touch " + marker + "`";
+  EXPECT_TRUE(mGraphics->OpenURL(url.c_str()));
+  EXPECT_EQ(url + "\n", ReadFile(tools.Dir() + "/argv"));
+  EXPECT_TRUE(mGraphics->OpenURL("/tmp/Tarvo Manual.pdf"));
+  EXPECT_EQ("/tmp/Tarvo Manual.pdf\n", ReadFile(tools.Dir() + "/argv"));
+  EXPECT_NE(0, access(marker.c_str(), F_OK));
+}
+
+} // namespace

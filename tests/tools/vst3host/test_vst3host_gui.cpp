@@ -1,0 +1,319 @@
+// The product's editor in `vst3host gui` on a private Xvfb, worked with real mouse and key events
+// (xdotool): what reaches the host (beginEdit, performEdit, endEdit, context-menu requests) and
+// what ends in the saved state. The host reads its commands from our pipe and prints what it sees.
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/framework/platform/x11/XvfbServer.h"
+
+namespace
+{
+
+// Band 1's gain knob: its picture, and the value text under it.
+constexpr int kKnobX = 84, kKnobY = 100;
+constexpr int kValueTextX = 84, kValueTextY = 136;
+// The preset display that opens the preset list.
+constexpr int kPresetX = 500, kPresetY = 15;
+
+class GuiHost
+{
+public:
+  ~GuiHost() { Stop(); }
+
+  bool Start(std::vector<std::string> extra = {})
+  {
+    int out[2], in[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(in, O_CLOEXEC) != 0) return false;
+    std::vector<std::string> argv = {TARVO_VST3HOST, "gui", TARVO_PRODUCT_BUNDLE, "--script", "-"};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    mPid = xtest::Spawn(argv, out[1], in[0]);
+    close(out[1]);
+    close(in[0]);
+    mIn = in[1];
+    mOut = out[0];
+    mReader = std::thread([this] { Read(); });
+    return mPid > 0 && !WaitFor("gui: ready", 20000).empty();
+  }
+
+  void Send(const std::string& line)
+  {
+    const std::string text = line + "\n";
+    if (write(mIn, text.data(), text.size()) < 0) ADD_FAILURE() << "host gone";
+  }
+
+  // The first line from the mark on that starts with prefix ("" on time-out); at receives its
+  // position counted from the mark.
+  std::string WaitFor(const std::string& prefix, int ms = 10000, size_t* at = nullptr)
+  {
+    std::unique_lock<std::mutex> lock(mMutex);
+    size_t i = mMark;
+    std::string found;
+    mChanged.wait_for(lock, std::chrono::milliseconds(ms),
+                      [&]
+                      {
+                        for (; i < mLines.size(); ++i)
+                          if (mLines[i].compare(0, prefix.size(), prefix) == 0)
+                          {
+                            found = mLines[i];
+                            return true;
+                          }
+                        return mDone;
+                      });
+    if (at) *at = i - mMark;
+    return found;
+  }
+
+  // Runs a command and returns its answer line (a round trip, so what came before is in).
+  std::string Ask(const std::string& command, const std::string& answerPrefix)
+  {
+    Send(command);
+    return WaitFor(answerPrefix);
+  }
+
+  // Lines from now on are what WaitFor and Since look at.
+  void Mark()
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mMark = mLines.size();
+  }
+  std::vector<std::string> Since()
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    return std::vector<std::string>(mLines.begin() + static_cast<long>(mMark), mLines.end());
+  }
+
+  // Quits and returns the exit status (-1 when it had to be killed).
+  int Stop()
+  {
+    if (mPid <= 0) return -1;
+    Send("quit");
+    int status = -1;
+    for (int i = 0; i < 100 && waitpid(mPid, &status, WNOHANG) == 0; ++i)
+      usleep(50000);
+    if (waitpid(mPid, &status, WNOHANG) == 0)
+    {
+      kill(mPid, SIGKILL);
+      waitpid(mPid, &status, 0);
+      status = -1;
+    }
+    mPid = -1;
+    close(mIn);
+    if (mReader.joinable()) mReader.join();
+    close(mOut);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+private:
+  void Read()
+  {
+    std::string pending;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(mOut, buf, sizeof buf)) > 0)
+    {
+      pending.append(buf, static_cast<size_t>(n));
+      std::lock_guard<std::mutex> lock(mMutex);
+      size_t nl;
+      while ((nl = pending.find('\n')) != std::string::npos)
+      {
+        mLines.push_back(pending.substr(0, nl));
+        pending.erase(0, nl + 1);
+      }
+      mChanged.notify_all();
+    }
+    std::lock_guard<std::mutex> lock(mMutex);
+    mDone = true;
+    mChanged.notify_all();
+  }
+
+  pid_t mPid = -1;
+  int mIn = -1, mOut = -1;
+  std::thread mReader;
+  std::mutex mMutex;
+  std::condition_variable mChanged;
+  std::vector<std::string> mLines;
+  size_t mMark = 0;
+  bool mDone = false;
+};
+
+int Xdo(const std::vector<std::string>& args)
+{
+  std::vector<std::string> argv = {"xdotool"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return xtest::Run(argv);
+}
+
+double ValueOf(const std::string& line) // "performEdit ID VALUE" or "param: ID VALUE"
+{
+  return std::stod(line.substr(line.rfind(' ') + 1));
+}
+
+std::vector<double> ReadState(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<double> values(bytes.size() / 8);
+  for (size_t i = 0; i < values.size(); ++i)
+    std::memcpy(&values[i], bytes.data() + 8 * i, 8);
+  return values;
+}
+
+class VstHostGui : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    if (!mServer.Start()) GTEST_SKIP() << "no Xvfb";
+    if (!xtest::OnPath("xdotool")) GTEST_SKIP() << "no xdotool";
+  }
+
+  xtest::XvfbServer mServer;
+  GuiHost mHost;
+};
+
+TEST_F(VstHostGui, KnobDragWheelDoubleClickAndContextMenu)
+{
+  ASSERT_TRUE(mHost.Start());
+  mHost.Mark();
+  const std::string k = std::to_string(kKnobX);
+  ASSERT_EQ(0, Xdo({"mousemove", k,           std::to_string(kKnobY),
+                    "mousedown", "1",         "sleep",
+                    "0.05",      "mousemove", k,
+                    "95",        "sleep",     "0.05",
+                    "mousemove", k,           "88",
+                    "sleep",     "0.05",      "mousemove",
+                    k,           "78",        "sleep",
+                    "0.05",      "mouseup",   "1"}));
+  size_t end = 0;
+  ASSERT_FALSE(mHost.WaitFor("endEdit 0", 10000, &end).empty());
+  std::vector<std::string> lines = mHost.Since();
+  lines.resize(end + 1);
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ("beginEdit 0", lines.front());
+  double last = -1.0;
+  for (size_t i = 1; i + 1 < lines.size(); ++i)
+  {
+    ASSERT_EQ(0u, lines[i].rfind("performEdit 0 ", 0)) << lines[i];
+    EXPECT_GE(ValueOf(lines[i]), last) << lines[i];
+    last = ValueOf(lines[i]);
+  }
+  EXPECT_GT(last, 0.55); // dragged up from 0 dB
+  const std::string state = std::string(::testing::TempDir()) + "/gui-drag.state";
+  ASSERT_FALSE(mHost.Ask("state save " + state, "state: saved").empty());
+  const std::vector<double> values = ReadState(state);
+  ASSERT_GE(values.size(), 39u);
+  EXPECT_NEAR(-18.0 + 36.0 * last, values[0], 0.01);
+
+  // One wheel step: a single change, no edit begun.
+  mHost.Mark();
+  ASSERT_EQ(0, Xdo({"click", "4"}));
+  const std::string wheel = mHost.WaitFor("performEdit 0 ");
+  ASSERT_FALSE(wheel.empty());
+  EXPECT_GT(ValueOf(wheel), last);
+  EXPECT_EQ(wheel, mHost.Since().front());
+
+  // A double click restores the value the editor opened with.
+  mHost.Mark();
+  ASSERT_EQ(0, Xdo({"click", "--repeat", "2", "--delay", "80", "1"}));
+  EXPECT_FALSE(mHost.WaitFor("performEdit 0 0.500000").empty());
+
+  // The right button belongs to the host: a context-menu request, nothing for the knob.
+  ASSERT_FALSE(mHost.Ask("echo before", "echo: before").empty());
+  mHost.Mark();
+  ASSERT_EQ(0, Xdo({"click", "3"}));
+  size_t menuAt = 0;
+  ASSERT_FALSE(mHost.WaitFor("contextMenu 0", 10000, &menuAt).empty());
+  for (size_t i = 0; i < menuAt; ++i)
+    EXPECT_NE(0u, mHost.Since()[i].rfind("beginEdit", 0)) << mHost.Since()[i];
+  EXPECT_EQ(0, mHost.Stop());
+}
+
+TEST_F(VstHostGui, ValueTextOpensAFilteredField)
+{
+  ASSERT_TRUE(mHost.Start());
+  const std::string x = std::to_string(kValueTextX), y = std::to_string(kValueTextY);
+  // Typed into a field of at most 7 characters of a number: the letter and the tail are refused.
+  mHost.Mark();
+  // (xdotool's type takes the rest of its command line as text: keys go in a command of their own.)
+  ASSERT_EQ(0, Xdo({"mousemove", x, y, "click", "1", "sleep", "0.3", "type", "--delay", "20",
+                    "12a.3456789"}));
+  ASSERT_EQ(0, Xdo({"key", "Return"}));
+  const std::string typed = mHost.WaitFor("performEdit 0 ");
+  ASSERT_FALSE(typed.empty());
+  EXPECT_NEAR((12.3456 + 18.0) / 36.0, ValueOf(typed), 1e-6);
+
+  // Escape leaves the value alone.
+  ASSERT_EQ(0, Xdo({"click", "1", "sleep", "0.3", "type", "5"}));
+  ASSERT_EQ(0, Xdo({"key", "Escape", "sleep", "0.2"}));
+  mHost.Mark();
+  EXPECT_NEAR(ValueOf(typed), ValueOf(mHost.Ask("param 0", "param: 0")), 1e-6);
+  for (const std::string& line : mHost.Since())
+    EXPECT_NE(0u, line.rfind("performEdit", 0)) << line;
+  EXPECT_EQ(0, mHost.Stop());
+}
+
+TEST_F(VstHostGui, PresetListByKeysAndEscape)
+{
+  ASSERT_TRUE(mHost.Start());
+  const std::string x = std::to_string(kPresetX), y = std::to_string(kPresetY);
+  mHost.Mark();
+  ASSERT_EQ(0, Xdo({"mousemove", x, y, "click", "1", "sleep", "0.4", "key", "Escape"}));
+  EXPECT_EQ(0.5, ValueOf(mHost.Ask("param 0", "param: 0")));
+  for (const std::string& line : mHost.Since())
+    EXPECT_NE(0u, line.rfind("performEdit", 0)) << line;
+
+  // The second entry ("Electro Master", band 1 at -10 dB): the first Down lights the first entry.
+  ASSERT_EQ(0, Xdo({"click", "1", "sleep", "0.4", "key", "Down", "Down", "Return"}));
+  ASSERT_FALSE(mHost.WaitFor("performEdit 38 ").empty());
+  mHost.Mark();
+  EXPECT_NEAR(8.0 / 36.0, ValueOf(mHost.Ask("param 0", "param: 0")), 1e-6);
+  EXPECT_EQ(0, mHost.Stop());
+}
+
+TEST_F(VstHostGui, ReopeningLeavesNoWindowsOrTimers)
+{
+  ASSERT_TRUE(mHost.Start());
+  EXPECT_EQ("runloop: timers 1 handlers 1", mHost.Ask("runloop", "runloop:"));
+  mHost.Send("close");
+  mHost.Mark();
+  EXPECT_EQ("runloop: timers 0 handlers 0", mHost.Ask("runloop", "runloop:"));
+  const std::string before = mHost.Ask("windows", "windows:");
+  mHost.Send("open");
+  mHost.Mark();
+  ASSERT_FALSE(mHost.Ask("reopen 20", "reopen: done").empty());
+  EXPECT_EQ("runloop: timers 1 handlers 1", mHost.Ask("runloop", "runloop:"));
+  mHost.Send("close");
+  mHost.Mark();
+  EXPECT_EQ("runloop: timers 0 handlers 0", mHost.Ask("runloop", "runloop:"));
+  EXPECT_EQ(before, mHost.Ask("windows", "windows:"));
+  mHost.Send("open");
+  EXPECT_EQ(0, mHost.Stop());
+}
+
+TEST_F(VstHostGui, WithoutRunLoopAndAtDoubleScale)
+{
+  ASSERT_TRUE(mHost.Start({"--no-run-loop", "--scale", "2"}));
+  EXPECT_FALSE(mHost.WaitFor("gui: editor open 2060x872").empty());
+  EXPECT_EQ("runloop: timers 0 handlers 0", mHost.Ask("runloop", "runloop:"));
+  mHost.Mark();
+  const std::string x = std::to_string(2 * kKnobX);
+  ASSERT_EQ(0,
+            Xdo({"mousemove", x, std::to_string(2 * kKnobY), "mousedown", "1", "sleep", "0.1",
+                 "mousemove", x, std::to_string(2 * kKnobY - 20), "sleep", "0.1", "mouseup", "1"}));
+  ASSERT_FALSE(mHost.WaitFor("endEdit 0").empty());
+  EXPECT_EQ("beginEdit 0", mHost.Since().front());
+  EXPECT_GT(ValueOf(mHost.Ask("param 0", "param: 0")), 0.5);
+  EXPECT_EQ(0, mHost.Stop());
+}
+
+} // namespace
