@@ -104,6 +104,9 @@ IVST3View::IVST3View(IVST3Plugin* plug) : mPlug(plug)
 
 IVST3View::~IVST3View()
 {
+  // A host that lets go of a view it never removed must not leave a window and its timers
+  // behind.
+  if (isAttached()) removed();
   if (mRunLoop) mRunLoop->release();
   if (mPlug)
   {

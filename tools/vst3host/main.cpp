@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -781,6 +782,10 @@ int CommandGui(const Options& options)
   Session session;
   std::string error;
   if (!Open(options.positional[0], session, error, PrintGuiEdit)) return Fail(error);
+  // An editor brings in libraries of its own (X11, fonts) that keep state for the process. Like a
+  // DAW, we keep the module mapped to the end, so those libraries are still there when the
+  // process goes and leak checkers can name what they hold.
+  dlopen(session.module->LibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
   PluginInstance& instance = *session.instance;
   if (!instance.Configure(2, 48000.0, 512, kSample32, kRealtime, error) &&
       !instance.Configure(1, 48000.0, 512, kSample32, kRealtime, error))

@@ -42,7 +42,7 @@ RunResult Run(const std::vector<std::string>& argv, const std::function<bool()>&
 // Starts a program without waiting long: up to waitMs for it to end. Returns false when it could
 // not be started or ended with a non-zero status; true when it ended well or is still running
 // (it is then collected later by ReapChildren).
-bool Launch(const std::vector<std::string>& argv, int waitMs = 2000);
+bool Launch(const std::vector<std::string>& argv, int waitMs = 1000);
 // Collects programs Launch left running that have ended since. Cheap; call it now and then.
 void ReapChildren();
 
