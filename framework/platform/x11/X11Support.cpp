@@ -149,6 +149,28 @@ void Blitter::Release()
   mShmInfo = XShmSegmentInfo{};
 }
 
+namespace
+{
+// Raster pixels are A | R << 8 | G << 16 | B << 24; the visual wants R << 16 | G << 8 | B: a byte
+// swap, with the top byte opaque for visuals that carry alpha. Separate buffers, so the compiler
+// may do many pixels at once.
+void ConvertRow(uint32_t* __restrict d, const uint32_t* __restrict s, int n)
+{
+  for (int x = 0; x < n; ++x)
+    d[x] = __builtin_bswap32(s[x]) | 0xFF000000u;
+}
+
+void ConvertRowDoubled(uint32_t* __restrict d, const uint32_t* __restrict s, int n)
+{
+  for (int x = 0; x < n; ++x)
+  {
+    const uint32_t v = __builtin_bswap32(s[x]) | 0xFF000000u;
+    d[2 * x] = v;
+    d[2 * x + 1] = v;
+  }
+}
+} // namespace
+
 void Blitter::Convert(const uint32_t* src, int span, IRECT r, int scale)
 {
   for (int y = r.T; y < r.B; ++y)
@@ -161,18 +183,10 @@ void Blitter::Convert(const uint32_t* src, int span, IRECT r, int scale)
       {
         uint32_t* d = reinterpret_cast<uint32_t*>(mImage->data + static_cast<size_t>(row) *
                                                                      mImage->bytes_per_line);
-        // Raster pixels are A | R << 8 | G << 16 | B << 24; the visual wants R << 16 | G << 8 |
-        // B: a byte swap, with the top byte opaque for visuals that carry alpha.
         if (scale == 1)
-          for (int x = r.L; x < r.R; ++x)
-            d[x] = __builtin_bswap32(s[x]) | 0xFF000000u;
+          ConvertRow(d + r.L, s + r.L, r.R - r.L);
         else
-          for (int x = r.L; x < r.R; ++x)
-          {
-            const uint32_t v = __builtin_bswap32(s[x]) | 0xFF000000u;
-            d[2 * x] = v;
-            d[2 * x + 1] = v;
-          }
+          ConvertRowDoubled(d + 2 * r.L, s + r.L, r.R - r.L);
       }
       else
       {
