@@ -115,6 +115,43 @@ private:
   int mWidth = 0, mHeight = 0, mSpan = 0, mAlign = 4;
 };
 
+// A window onto part of another bitmap: drawing into the view touches only that rectangle of the
+// parent, which is how callers clip operations that are otherwise clipped by bitmap bounds alone.
+// The rectangle is cut to the parent; the view cannot be resized.
+class RasterBitmapView : public RasterBitmap
+{
+public:
+  RasterBitmapView(RasterBitmap* parent, int x, int y, int width, int height)
+  {
+    if (!parent) return;
+    const int x0 = x < 0 ? 0 : x, y0 = y < 0 ? 0 : y;
+    const long long x1 = static_cast<long long>(x) + (width > 0 ? width : 0);
+    const long long y1 = static_cast<long long>(y) + (height > 0 ? height : 0);
+    const int r = static_cast<int>(x1 < parent->getWidth() ? x1 : parent->getWidth());
+    const int b = static_cast<int>(y1 < parent->getHeight() ? y1 : parent->getHeight());
+    if (r <= x0 || b <= y0 || !parent->getBits()) return;
+    mBits = parent->getBits() + static_cast<long long>(y0) * parent->getRowSpan() + x0;
+    mWidth = r - x0;
+    mHeight = b - y0;
+    mSpan = parent->getRowSpan();
+    mX = x0;
+    mY = y0;
+  }
+
+  RasterPixel* getBits() override { return mBits; }
+  int getWidth() const override { return mWidth; }
+  int getHeight() const override { return mHeight; }
+  int getRowSpan() const override { return mSpan; }
+  bool resize(int, int) override { return false; }
+  // Where the view's pixel (0, 0) sits in the parent.
+  int originX() const { return mX; }
+  int originY() const { return mY; }
+
+private:
+  RasterPixel* mBits = nullptr;
+  int mWidth = 0, mHeight = 0, mSpan = 0, mX = 0, mY = 0;
+};
+
 // A bitmap living in a memory context of the text service, so the platform layer can present it
 // and the text service can draw into it. Row span = width. Pixels start zeroed.
 class RasterSysBitmap : public RasterBitmap

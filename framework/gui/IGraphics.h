@@ -173,6 +173,10 @@ public:
   // Names the thread that runs the redraw cycle and input from now on (a platform that runs
   // them on a thread of its own calls it from that thread before the first tick).
   void SetGUIThread();
+  // Faces the system cannot find are drawn with the font file shipped among the editor's
+  // resources, so the editor looks the same on every machine. Call before the first text.
+  static void UseResourceFallbackFont(const char* resourceFolder);
+  static constexpr const char* kFallbackFontFile = "LiberationSans-Regular.ttf";
 
   // ---- Bitmaps ----
   // An image that cannot be loaded is not cached and comes back with null data (W = H = 0).

@@ -6,8 +6,12 @@
 
 #include "framework/core/IParam.h"
 #include "framework/gui/IGraphics.h"
+
+#include "fontservice/FontService.h"
 #include "framework/gui/IGraphicsCaches.h"
 #include "raster/Raster.h"
+#include <cstdio>
+#include <string>
 
 namespace
 {
@@ -389,8 +393,14 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
     return true;
   }
 
-  RasterRect r = {rect->L, rect->T, rect->R, rect->B};
-  font->DrawText(mDrawBitmap, str, -1, &r, flags);
+  // Text is not clipped to its own rectangle, but it is clipped to the area being redrawn: a
+  // control only partly inside that area would otherwise draw its text again over pixels whose
+  // background was not repainted, and the text would thicken with every tick.
+  RasterBitmapView clip(mDrawBitmap, mDrawRECT.L, mDrawRECT.T, mDrawRECT.W(), mDrawRECT.H());
+  if (!clip.getBits()) return true;
+  RasterRect r = {rect->L - clip.originX(), rect->T - clip.originY(), rect->R - clip.originX(),
+                  rect->B - clip.originY()};
+  font->DrawText(&clip, str, -1, &r, flags);
   return true;
 }
 
@@ -453,4 +463,15 @@ RasterCachedFont* IGraphics::CacheFont(IText* text)
   s_fontCache.Add(font, text->mSize, text->mOrientation, text->mStyle, text->mFont);
   text->mCached = font;
   return font;
+}
+
+void IGraphics::UseResourceFallbackFont(const char* resourceFolder)
+{
+  if (!resourceFolder || !resourceFolder[0]) return;
+  const std::string path = std::string(resourceFolder) + "/" + kFallbackFontFile;
+  if (FILE* f = std::fopen(path.c_str(), "rb"))
+  {
+    std::fclose(f);
+    SetFallbackFontFile(path.c_str());
+  }
 }

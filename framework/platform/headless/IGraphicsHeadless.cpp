@@ -16,6 +16,7 @@ IGraphicsHeadless::IGraphicsHeadless(IAudioPlugin* plug, int w, int h, int fps,
                                      const char* resourceFolder)
     : IGraphics(plug, w, h, fps), mResourceFolder(resourceFolder ? resourceFolder : "")
 {
+  UseResourceFallbackFont(mResourceFolder.c_str());
 }
 
 IGraphicsHeadless::~IGraphicsHeadless() = default;

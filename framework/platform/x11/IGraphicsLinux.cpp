@@ -158,6 +158,7 @@ IGraphicsLinux::IGraphicsLinux(IAudioPlugin* plug, int w, int h, int fps,
                                const char* resourceFolder)
     : IGraphics(plug, w, h, fps), mResourceFolder(resourceFolder ? resourceFolder : "")
 {
+  UseResourceFallbackFont(mResourceFolder.c_str());
 }
 
 IGraphicsLinux::~IGraphicsLinux()
@@ -168,6 +169,7 @@ IGraphicsLinux::~IGraphicsLinux()
 void IGraphicsLinux::SetResourceFolder(const char* folder)
 {
   mResourceFolder = folder ? folder : "";
+  UseResourceFallbackFont(mResourceFolder.c_str());
 }
 
 void IGraphicsLinux::SetContentScale(float factor)
