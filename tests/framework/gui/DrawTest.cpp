@@ -289,6 +289,19 @@ TEST_F(Draw, TextIsDrawnInItsColourWhereMeasured)
     }
   EXPECT_GT(inside, 20);
   EXPECT_EQ(outside, 0);
+
+  // Redrawing a control that is only partly in the dirty area must not paint text outside it,
+  // where the background was not repainted underneath.
+  mGui->FillIRect(&COLOR_BLACK, &mAll);
+  mGui->SetDrawRect(IRECT(0, 0, measured.MW(), 80));
+  r = IRECT(5, 5, 95, 40);
+  mGui->DrawIText(&style, "HH", &r);
+  int left = 0, right = 0;
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 100; ++x)
+      if (mGui->GetPoint(x, y).R >= 200) (x < measured.MW() ? left : right)++;
+  EXPECT_GT(left, 10);
+  EXPECT_EQ(right, 0);
 }
 
 TEST_F(Draw, StylesDifferingOnlyInColourShareOneFont)
