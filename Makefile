@@ -47,6 +47,7 @@ bench: build
 	valgrind --tool=callgrind --callgrind-out-file=$(BUILD)/callgrind.200 --toggle-collect='Tarvo::ProcessDoubleReplacing*' $(BUILD)/bench/product/tarvo_process_frames 200 2>&1 | grep Collected
 	valgrind --tool=callgrind --callgrind-out-file=$(BUILD)/callgrind.400 --toggle-collect='Tarvo::ProcessDoubleReplacing*' $(BUILD)/bench/product/tarvo_process_frames 400 2>&1 | grep Collected
 	$(BUILD)/tools/vst3host/vst3host bench $(BUILD)/Tarvo.vst3 --seconds 10
+	$(BUILD)/bench/gui/tarvo_editor_bench
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
