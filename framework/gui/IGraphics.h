@@ -176,6 +176,9 @@ public:
   // Faces the system cannot find are drawn with the font file shipped among the editor's
   // resources, so the editor looks the same on every machine. Call before the first text.
   static void UseResourceFallbackFont(const char* resourceFolder);
+  // What a text field for a parameter of this type accepts (null: anything), so every platform
+  // filters typed values alike.
+  static const char* TextEntryCharacters(int paramType);
   static constexpr const char* kFallbackFontFile = "LiberationSans-Regular.ttf";
 
   // ---- Bitmaps ----

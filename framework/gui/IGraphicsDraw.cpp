@@ -475,3 +475,18 @@ void IGraphics::UseResourceFallbackFont(const char* resourceFolder)
     SetFallbackFontFile(path.c_str());
   }
 }
+
+const char* IGraphics::TextEntryCharacters(int paramType)
+{
+  switch (paramType)
+  {
+  case IParam::kTypeBool:
+  case IParam::kTypeInt:
+  case IParam::kTypeEnum:
+    return "0123456789-+";
+  case IParam::kTypeDouble:
+    return "0123456789.-+";
+  default:
+    return nullptr;
+  }
+}

@@ -193,21 +193,6 @@ IPopupMenu* IGraphicsHeadless::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
   return chosen;
 }
 
-const char* IGraphicsHeadless::AcceptedCharacters(int paramType)
-{
-  switch (paramType)
-  {
-  case IParam::kTypeBool:
-  case IParam::kTypeInt:
-  case IParam::kTypeEnum:
-    return "0123456789-+";
-  case IParam::kTypeDouble:
-    return "0123456789.-+";
-  default:
-    return nullptr;
-  }
-}
-
 std::string IGraphicsHeadless::FilterTypedText(const char* typed, const char* accepted, int maxLen)
 {
   std::string text;
@@ -243,10 +228,10 @@ void IGraphicsHeadless::CreateTextEntry(IControl* control, IText*, IRECT* rect, 
   }
   // The field opens with its text selected, so the first key replaces it. Only a parameter's
   // field filters its keys.
-  record.mCommitted = param
-                          ? FilterTypedText(answer.mText.c_str(), AcceptedCharacters(param->Type()),
-                                            control->GetTextEntryLength())
-                          : answer.mText;
+  record.mCommitted =
+      param ? FilterTypedText(answer.mText.c_str(), TextEntryCharacters(param->Type()),
+                              control->GetTextEntryLength())
+            : answer.mText;
   record.mWasCommitted = true;
   const std::string committed = record.mCommitted;
   mTextEntries.push_back(std::move(record));

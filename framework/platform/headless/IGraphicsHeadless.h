@@ -88,8 +88,6 @@ public:
   int GetDrawScreenCount() const { return mDrawScreenCount; }
   IRECT GetLastDrawScreenRect() const { return mLastDrawScreenRect; }
 
-  // The characters a text field accepts for a parameter type, or null for no filter.
-  static const char* AcceptedCharacters(int paramType);
   // What a field holds after typed is entered key by key into an empty field: a key is refused
   // when it is not among accepted (null: any) or would make the text longer than maxLen (0: no
   // limit).

@@ -129,21 +129,6 @@ std::string Latin1ToUtf8(const char* s, int n)
   return out;
 }
 
-const char* AcceptedCharacters(const IParam* param)
-{
-  switch (param->Type())
-  {
-  case IParam::kTypeBool:
-  case IParam::kTypeInt:
-  case IParam::kTypeEnum:
-    return "0123456789-+";
-  case IParam::kTypeDouble:
-    return "0123456789.-+";
-  default:
-    return nullptr;
-  }
-}
-
 int MeasureText(RasterCachedFont* font, const char* text, size_t len)
 {
   if (!font || len == 0) return 0;
@@ -813,7 +798,7 @@ void IGraphicsLinux::CreateTextEntry(IControl* control, IText* text, IRECT* rect
   te->mStyle.mSize = std::max(static_cast<int>(te->mStyle.mSize * 0.9), 1);
   te->mStyle.mCached = nullptr;
   te->mFont = CacheFont(&te->mStyle);
-  te->mModel.Start(str, param ? AcceptedCharacters(param) : nullptr,
+  te->mModel.Start(str, param ? TextEntryCharacters(param->Type()) : nullptr,
                    param ? control->GetTextEntryLength() : 0);
 
   const int s = mScale;

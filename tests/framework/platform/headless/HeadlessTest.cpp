@@ -129,12 +129,12 @@ TEST_F(Headless, PopupReleasesTheMouseCapture)
 
 TEST(TextEntryFilter, AcceptsOnlyWhatTheParameterTypeAllows)
 {
-  const char* dbl = IGraphicsHeadless::AcceptedCharacters(IParam::kTypeDouble);
-  const char* integer = IGraphicsHeadless::AcceptedCharacters(IParam::kTypeInt);
+  const char* dbl = IGraphics::TextEntryCharacters(IParam::kTypeDouble);
+  const char* integer = IGraphics::TextEntryCharacters(IParam::kTypeInt);
   EXPECT_STREQ(dbl, "0123456789.-+");
   EXPECT_STREQ(integer, "0123456789-+");
-  EXPECT_STREQ(IGraphicsHeadless::AcceptedCharacters(IParam::kTypeEnum), integer);
-  EXPECT_EQ(IGraphicsHeadless::AcceptedCharacters(IParam::kTypeNone), nullptr);
+  EXPECT_STREQ(IGraphics::TextEntryCharacters(IParam::kTypeEnum), integer);
+  EXPECT_EQ(IGraphics::TextEntryCharacters(IParam::kTypeNone), nullptr);
 
   // Seven keys fit; an eighth and every letter are refused.
   EXPECT_EQ(IGraphicsHeadless::FilterTypedText("-12.3456789", dbl, 7), "-12.345");
