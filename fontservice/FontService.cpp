@@ -39,8 +39,9 @@ struct ResolvedFace
   bool wantItalic = false;
 };
 std::mutex gNameMutex;
-std::map<std::string, ResolvedFace>* gNames = nullptr;
-std::string* gFallbackFile = nullptr;
+// Plain objects, not heap pointers: a module that is unloaded must take its caches with it.
+std::map<std::string, ResolvedFace> gNames;
+std::string gFallbackFile;
 
 constexpr int kMaxFaceNameBytes = 899;
 
@@ -126,24 +127,23 @@ ResolvedFace ResolveWithFontconfig(const std::string& family, bool bold, bool it
 ResolvedFace ResolveName(const std::string& key)
 {
   std::lock_guard<std::mutex> lock(gNameMutex);
-  if (!gNames) gNames = new std::map<std::string, ResolvedFace>();
-  auto it = gNames->find(key);
-  if (it != gNames->end()) return it->second;
+  auto it = gNames.find(key);
+  if (it != gNames.end()) return it->second;
 
   std::string family = key;
   const bool italic = StripSuffix(family, " Italic");
   const bool bold = StripSuffix(family, " Bold");
   bool onlyGeneric = false;
   ResolvedFace face = ResolveWithFontconfig(family, bold, italic, &onlyGeneric);
-  if ((!face.ok || onlyGeneric) && gFallbackFile && !gFallbackFile->empty())
+  if ((!face.ok || onlyGeneric) && !gFallbackFile.empty())
   {
     face = ResolvedFace();
     face.ok = true;
-    face.file = *gFallbackFile;
+    face.file = gFallbackFile;
     face.wantBold = bold; // checked against the face's own style once it is open
     face.wantItalic = italic;
   }
-  (*gNames)[key] = face;
+  gNames[key] = face;
   return face;
 }
 
@@ -215,8 +215,7 @@ struct TextContext
 void SetFallbackFontFile(const char* path)
 {
   std::lock_guard<std::mutex> lock(gNameMutex);
-  if (!gFallbackFile) gFallbackFile = new std::string();
-  *gFallbackFile = path ? path : "";
+  gFallbackFile = path ? path : "";
 }
 
 HFONT CreateFont(int height, int width, int /*escapement*/, int orientation, int weight, int italic,
