@@ -463,34 +463,13 @@ int DrawText(HDC ctx, const char* text, int len, TextRect* rect, int flags)
   const size_t n = len < 0 ? std::strlen(text) : static_cast<size_t>(len);
   const std::vector<uint32_t> cps = Utf8Decode(text, n);
 
-  // Lines and their widths: the sum of the glyphs' rounded advances, the same numbers drawing
-  // steps the pen by, so a measured rectangle always fits the drawn text.
-  struct Line
-  {
-    size_t begin, end;
-    long long width;
-  };
-  std::vector<Line> lines;
-  Line cur{0, 0, 0};
-  for (size_t i = 0; i < cps.size(); ++i)
-  {
-    if (cps[i] == '\n' && !(flags & DT_SINGLELINE))
-    {
-      cur.end = i;
-      lines.push_back(cur);
-      cur = Line{i + 1, i + 1, 0};
-      continue;
-    }
-    if (cps[i] == '\r' || cps[i] == '\n') continue;
-    cur.width += font->Advance(cps[i]);
-  }
-  cur.end = cps.size();
-  lines.push_back(cur);
+  // Line widths are the sum of the glyphs' rounded advances, the same numbers drawing steps the
+  // pen by, so a measured rectangle always fits the drawn text.
+  const std::vector<TextLine> lines = SplitTextLines(
+      cps, (flags & DT_SINGLELINE) != 0, [font](uint32_t cp) { return font->Advance(cp); });
 
   const int lineHeight = font->ascent + font->descent;
-  long long maxWidth = 0;
-  for (const Line& l : lines)
-    maxWidth = std::max(maxWidth, l.width);
+  const long long maxWidth = WidestLine(lines);
   const long long totalHeight =
       static_cast<long long>(lineHeight) * static_cast<long long>(lines.size());
   const int height = static_cast<int>(std::min<long long>(totalHeight, 0x7FFFFFFF));
@@ -531,7 +510,7 @@ int DrawText(HDC ctx, const char* text, int len, TextRect* rect, int flags)
 
   for (size_t li = 0; li < lines.size(); ++li)
   {
-    const Line& line = lines[li];
+    const TextLine& line = lines[li];
     long long x = rect->left;
     if (flags & DT_CENTER)
       x = (static_cast<long long>(rect->left) + rect->right) / 2 - line.width / 2;

@@ -1,6 +1,7 @@
 #pragma once
-// UTF-8 decoding shared by the text service and the raster library's fonts, so both split a
-// string into the same characters. Malformed bytes become U+FFFD, one per byte.
+// UTF-8 decoding and line layout shared by the text service and the raster library's fonts, so
+// both split a string into the same characters and lines. Malformed bytes become U+FFFD, one per
+// byte.
 
 #include <cstddef>
 #include <cstdint>
@@ -48,4 +49,44 @@ inline std::vector<uint32_t> Utf8Decode(const char* text, size_t n)
     i += static_cast<size_t>(extra) + 1;
   }
   return out;
+}
+
+// One line of decoded text: the characters [begin, end) and the sum of their advances.
+struct TextLine
+{
+  size_t begin, end;
+  long long width;
+};
+
+// Splits decoded text at line feeds (not when singleLine) and sums each line's advances, so the
+// text service and the raster library's fonts lay out and measure text alike. Carriage returns,
+// and line feeds that do not split, take no room.
+template <class Advance>
+std::vector<TextLine> SplitTextLines(const std::vector<uint32_t>& cps, bool singleLine,
+                                     Advance advance)
+{
+  std::vector<TextLine> lines;
+  TextLine cur{0, 0, 0};
+  for (size_t i = 0; i < cps.size(); ++i)
+  {
+    if (cps[i] == '\n' && !singleLine)
+    {
+      cur.end = i;
+      lines.push_back(cur);
+      cur = TextLine{i + 1, i + 1, 0};
+    }
+    else if (cps[i] != '\r' && cps[i] != '\n')
+      cur.width += advance(cps[i]);
+  }
+  cur.end = cps.size();
+  lines.push_back(cur);
+  return lines;
+}
+
+inline long long WidestLine(const std::vector<TextLine>& lines)
+{
+  long long widest = 0;
+  for (const TextLine& l : lines)
+    if (l.width > widest) widest = l.width;
+  return widest;
 }

@@ -138,29 +138,9 @@ int RasterCachedFont::DrawText(RasterBitmap* dest, const char* text, int len, Ra
   const size_t n = len < 0 ? std::strlen(text) : static_cast<size_t>(len);
   const std::vector<uint32_t> cps = Utf8Decode(text, n);
 
-  struct Line
-  {
-    size_t begin, end;
-    long long width;
-  };
-  std::vector<Line> lines;
-  Line cur{0, 0, 0};
-  for (size_t i = 0; i < cps.size(); ++i)
-  {
-    if (cps[i] == '\n')
-    {
-      cur.end = i;
-      lines.push_back(cur);
-      cur = Line{i + 1, i + 1, 0};
-    }
-    else if (cps[i] != '\r')
-      cur.width += GetGlyph(cps[i])->advance;
-  }
-  cur.end = cps.size();
-  lines.push_back(cur);
-  long long maxWidth = 0;
-  for (const Line& l : lines)
-    maxWidth = std::max(maxWidth, l.width);
+  const std::vector<TextLine> lines =
+      SplitTextLines(cps, false, [this](uint32_t cp) { return GetGlyph(cp)->advance; });
+  const long long maxWidth = WidestLine(lines);
   const long long height =
       static_cast<long long>(mLineHeight) * static_cast<long long>(lines.size());
   const int result = static_cast<int>(std::min<long long>(height, 0x7FFFFFFF));
@@ -193,7 +173,7 @@ int RasterCachedFont::DrawText(RasterBitmap* dest, const char* text, int len, Ra
     const int span = dest->getRowSpan();
     for (size_t li = 0; li < lines.size() && cl < cr && ct < cb && alpha > 0; ++li)
     {
-      const Line& line = lines[li];
+      const TextLine& line = lines[li];
       long long pen = rect->left;
       if (flags & RASTER_DT_CENTER)
         pen = (static_cast<long long>(rect->left) + rect->right) / 2 - line.width / 2;
