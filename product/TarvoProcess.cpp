@@ -56,6 +56,7 @@ inline double Smooth(double& state, double coeff, double target)
 struct Section
 {
   StereoPair a0, a1, a2, b1, b2, z1, z2;
+  int band; // where the states go back at the end of the block
 };
 
 // Per-frame values of one chunk.
@@ -122,10 +123,10 @@ void Tarvo::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrame
   {
     if (mBandBypass[b]) continue;
     const Biquad& s = mBand[b];
-    sections[nActive++] = {StereoPair::Splat(s.a0),      StereoPair::Splat(s.a1),
-                           StereoPair::Splat(s.a2),      StereoPair::Splat(s.b1),
-                           StereoPair::Splat(s.b2),      StereoPair::Set(s.z1L, s.z1R),
-                           StereoPair::Set(s.z2L, s.z2R)};
+    sections[nActive++] = {StereoPair::Splat(s.a0),       StereoPair::Splat(s.a1),
+                           StereoPair::Splat(s.a2),       StereoPair::Splat(s.b1),
+                           StereoPair::Splat(s.b2),       StereoPair::Set(s.z1L, s.z1R),
+                           StereoPair::Set(s.z2L, s.z2R), b};
   }
 
   const double* inL = inputs[0];
@@ -242,13 +243,11 @@ void Tarvo::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrame
       peakOut = OutputStage(buf, src, n, phase, passInput, anyBypass, xL, xR, oL, oR, peakOut);
   }
 
-  for (int k = 0, b = 0; b < kNumBands; ++b)
+  for (int k = 0; k < nActive; ++k)
   {
-    if (mBandBypass[b]) continue;
-    Biquad& s = mBand[b];
+    Biquad& s = mBand[sections[k].band];
     sections[k].z1.Store(&s.z1L, &s.z1R);
     sections[k].z2.Store(&s.z2L, &s.z2R);
-    ++k;
   }
   mInputGainSmoother.mState = yIn;
   mOutputGainSmoother.mState = yOut;

@@ -87,30 +87,31 @@ void IAudioPlugin::OnActivate(bool)
   RecursiveMutex::Lock lock(mMutex);
 }
 
-void IAudioPlugin::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+namespace
 {
-  const int nIn = NInChannels(), nOut = NOutChannels();
+// Input i to output i for every channel both sides have; the other outputs are silent.
+template <class Sample>
+void CopyInputsToOutputs(Sample** inputs, Sample** outputs, int nIn, int nOut, int nFrames)
+{
   for (int i = 0; i < nOut; ++i)
   {
     if (!outputs[i]) continue;
     if (i < nIn && inputs[i])
-      std::memmove(outputs[i], inputs[i], sizeof(double) * static_cast<size_t>(nFrames));
+      std::memmove(outputs[i], inputs[i], sizeof(Sample) * static_cast<size_t>(nFrames));
     else
-      std::memset(outputs[i], 0, sizeof(double) * static_cast<size_t>(nFrames));
+      std::memset(outputs[i], 0, sizeof(Sample) * static_cast<size_t>(nFrames));
   }
+}
+} // namespace
+
+void IAudioPlugin::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  CopyInputsToOutputs(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 void IAudioPlugin::ProcessSingleReplacing(float** inputs, float** outputs, int nFrames)
 {
-  const int nIn = NInChannels(), nOut = NOutChannels();
-  for (int i = 0; i < nOut; ++i)
-  {
-    if (!outputs[i]) continue;
-    if (i < nIn && inputs[i])
-      std::memmove(outputs[i], inputs[i], sizeof(float) * static_cast<size_t>(nFrames));
-    else
-      std::memset(outputs[i], 0, sizeof(float) * static_cast<size_t>(nFrames));
-  }
+  CopyInputsToOutputs(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 void IAudioPlugin::ProcessMidiMsg(IMidiMsg* msg)

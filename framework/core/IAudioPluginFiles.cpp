@@ -51,6 +51,14 @@ int GetBEFloat(const ByteChunk& c, float* f, int pos)
   return pos;
 }
 
+// The header every program, bank and program record starts with.
+void PutHeader(ByteChunk& c, int byteSize, int fxMagic, int formatVersion, int pluginID,
+               int pluginVersion, int count)
+{
+  for (int v : {Magic("CcnK"), byteSize, fxMagic, formatVersion, pluginID, pluginVersion, count})
+    PutBE(c, v);
+}
+
 void PutName(ByteChunk& c, const char* name)
 {
   char field[kNameFieldSize] = {};
@@ -121,13 +129,8 @@ void IAudioPlugin::BuildProgramFile(ByteChunk& file)
     InitChunkWithFrameworkVer(state);
     SerializeState(state);
   }
-  PutBE(file, Magic("CcnK"));
-  PutBE(file, chunkForm ? 60 + state.Size() : 0);
-  PutBE(file, chunkForm ? Magic("FPCh") : Magic("FxCk"));
-  PutBE(file, 1);
-  PutBE(file, GetUniqueID());
-  PutBE(file, GetEffectVersion(true));
-  PutBE(file, NParams());
+  PutHeader(file, chunkForm ? 60 + state.Size() : 0, chunkForm ? Magic("FPCh") : Magic("FxCk"), 1,
+            GetUniqueID(), GetEffectVersion(true), NParams());
   PutName(file, GetPresetName(mCurrentPresetIdx));
   if (chunkForm)
   {
@@ -151,13 +154,8 @@ void IAudioPlugin::BuildBankFile(ByteChunk& file)
     InitChunkWithFrameworkVer(bank);
     SerializePresets(bank);
   }
-  PutBE(file, Magic("CcnK"));
-  PutBE(file, chunkForm ? 160 + bank.Size() : 0);
-  PutBE(file, chunkForm ? Magic("FBCh") : Magic("FxBk"));
-  PutBE(file, 2);
-  PutBE(file, GetUniqueID());
-  PutBE(file, GetEffectVersion(true));
-  PutBE(file, NPresets());
+  PutHeader(file, chunkForm ? 160 + bank.Size() : 0, chunkForm ? Magic("FBCh") : Magic("FxBk"), 2,
+            GetUniqueID(), GetEffectVersion(true), NPresets());
   PutBE(file, mCurrentPresetIdx);
   const char reserved[124] = {};
   file.PutBytes(reserved, sizeof reserved);
@@ -170,13 +168,7 @@ void IAudioPlugin::BuildBankFile(ByteChunk& file)
   for (int p = 0; p < NPresets(); ++p)
   {
     const IPreset* preset = mPresets.Get(p);
-    PutBE(file, Magic("CcnK"));
-    PutBE(file, 0);
-    PutBE(file, Magic("FxCk"));
-    PutBE(file, 1);
-    PutBE(file, GetUniqueID());
-    PutBE(file, GetEffectVersion(true));
-    PutBE(file, NParams());
+    PutHeader(file, 0, Magic("FxCk"), 1, GetUniqueID(), GetEffectVersion(true), NParams());
     PutName(file, preset->mName);
     int pos = 0;
     for (int i = 0; i < NParams(); ++i)
