@@ -1,4 +1,5 @@
 #include "framework/platform/headless/IGraphicsHeadless.h"
+#include "framework/platform/LinuxFolders.h"
 
 #include <strings.h>
 #include <unistd.h>
@@ -285,12 +286,6 @@ bool IGraphicsHeadless::GetTextFromClipboard(StringBuf* str)
 
 // ---- Paths ----
 
-static std::string Home()
-{
-  const char* home = std::getenv("HOME");
-  return home && home[0] ? home : "/tmp";
-}
-
 void IGraphicsHeadless::HostPath(StringBuf* path)
 {
   char buf[4096];
@@ -312,24 +307,17 @@ void IGraphicsHeadless::PluginPath(StringBuf* path)
 
 void IGraphicsHeadless::DesktopPath(StringBuf* path)
 {
-  if (path) path->Set((Home() + "/Desktop").c_str());
+  if (path) path->Set(folders::DesktopFolder().c_str());
 }
 
 void IGraphicsHeadless::AppSupportPath(StringBuf* path, bool isSystem)
 {
-  if (!path) return;
-  if (isSystem)
-  {
-    path->Set("/usr/local/share");
-    return;
-  }
-  const char* data = std::getenv("XDG_DATA_HOME");
-  path->Set(data && data[0] ? data : (Home() + "/.local/share").c_str());
+  if (path) path->Set(folders::AppSupportFolder(isSystem).c_str());
 }
 
 void IGraphicsHeadless::SandboxSafeAppSupportPath(StringBuf* path)
 {
-  if (path) path->Set((Home() + "/Music").c_str());
+  if (path) path->Set(folders::SandboxSafeAppSupportFolder().c_str());
 }
 
 // ---- Images ----

@@ -68,11 +68,4 @@ std::vector<std::string> MessageBoxArgs(DialogTool tool, const char* text, const
 // 1 for the default button, 7 for the second, 2 for the third, 0 for anything else.
 int MessageBoxAnswer(DialogTool tool, int type, const RunResult& result);
 
-// Paths a user's folders are known by.
-std::string HomeFolder();
-// "~" or "~/…" at the start becomes the home folder.
-std::string ExpandHome(const std::string& path);
-// The XDG desktop folder: XDG_DESKTOP_DIR from the user-dirs file, else ~/Desktop.
-std::string DesktopFolder();
-
 } // namespace desktop

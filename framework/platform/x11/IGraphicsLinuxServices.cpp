@@ -15,6 +15,7 @@
 #include "raster/Raster.h"
 
 // Xlib's macros last.
+#include "framework/platform/LinuxFolders.h"
 #include "framework/platform/x11/DesktopTools.h"
 #include "framework/platform/x11/X11PopupMenu.h"
 #include "framework/platform/x11/X11Support.h"
@@ -145,7 +146,7 @@ void IGraphicsLinux::PromptForFile(StringBuf* fileName, EFileAction action, Stri
     folder = "~/Desktop";
     if (directory) directory->Set(folder.c_str());
   }
-  prompt.folder = desktop::ExpandHome(folder);
+  prompt.folder = folders::ExpandHome(folder);
   prompt.extensions = SplitWords(extensions);
   prompt.parentWindow = DialogParent();
   fileName->Set("");
@@ -202,24 +203,17 @@ void IGraphicsLinux::PluginPath(StringBuf* path)
 
 void IGraphicsLinux::DesktopPath(StringBuf* path)
 {
-  if (path) path->Set(desktop::DesktopFolder().c_str());
+  if (path) path->Set(folders::DesktopFolder().c_str());
 }
 
 void IGraphicsLinux::AppSupportPath(StringBuf* path, bool isSystem)
 {
-  if (!path) return;
-  if (isSystem)
-  {
-    path->Set("/usr/local/share");
-    return;
-  }
-  const char* data = std::getenv("XDG_DATA_HOME");
-  path->Set(data && data[0] == '/' ? data : (desktop::HomeFolder() + "/.local/share").c_str());
+  if (path) path->Set(folders::AppSupportFolder(isSystem).c_str());
 }
 
 void IGraphicsLinux::SandboxSafeAppSupportPath(StringBuf* path)
 {
-  if (path) path->Set((desktop::HomeFolder() + "/Music").c_str());
+  if (path) path->Set(folders::SandboxSafeAppSupportFolder().c_str());
 }
 
 // ---- Clipboard ----
