@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -34,6 +35,7 @@ public:
   {
     int out[2], in[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(in, O_CLOEXEC) != 0) return false;
+    QuietLeakCheckInChild();
     std::vector<std::string> argv = {TARVO_VST3HOST, "gui", TARVO_PRODUCT_BUNDLE, "--script", "-"};
     argv.insert(argv.end(), extra.begin(), extra.end());
     mPid = xtest::Spawn(argv, out[1], in[0]);
@@ -114,6 +116,19 @@ public:
   }
 
 private:
+  // In the sanitizer build, the leak scan at the host's exit once crashed inside the sanitizer
+  // runtime itself (a segfault in its pointer scan, reported as a fatal error and exit status 1),
+  // failing a test whose every check had passed. Memory errors are still caught in the host; the
+  // X11 platform's leaks are checked in-process by the Xvfb editor tests.
+  static void QuietLeakCheckInChild()
+  {
+    const char* current = std::getenv("ASAN_OPTIONS");
+    std::string options = current ? current : "";
+    if (options.find("detect_leaks=0") != std::string::npos) return;
+    setenv("ASAN_OPTIONS", (options.empty() ? "" : options + ":").append("detect_leaks=0").c_str(),
+           1);
+  }
+
   void Read()
   {
     std::string pending;
