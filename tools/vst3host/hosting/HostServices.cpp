@@ -28,11 +28,17 @@ void ToString128(const std::string& text, String128 out)
 
 // --- HostApplication ---
 
-HostApplication::HostApplication(){FUNKNOWN_CTOR} HostApplication::~HostApplication(){
-    FUNKNOWN_DTOR} IMPLEMENT_FUNKNOWN_METHODS(HostApplication, IHostApplication,
-                                              IHostApplication::iid)
+HostApplication::HostApplication()
+{
+  FUNKNOWN_CTOR
+}
+HostApplication::~HostApplication()
+{
+  FUNKNOWN_DTOR
+}
+IMPLEMENT_FUNKNOWN_METHODS(HostApplication, IHostApplication, IHostApplication::iid)
 
-    tresult PLUGIN_API HostApplication::getName(String128 name)
+tresult PLUGIN_API HostApplication::getName(String128 name)
 {
   if (!name) return kInvalidArgument;
   ToString128(kHostName, name);
@@ -60,11 +66,17 @@ tresult PLUGIN_API HostApplication::createInstance(TUID cid, TUID iid, void** ob
 
 // --- HostAttributeList ---
 
-HostAttributeList::HostAttributeList(){FUNKNOWN_CTOR} HostAttributeList::~HostAttributeList(){
-    FUNKNOWN_DTOR} IMPLEMENT_FUNKNOWN_METHODS(HostAttributeList, IAttributeList,
-                                              IAttributeList::iid)
+HostAttributeList::HostAttributeList()
+{
+  FUNKNOWN_CTOR
+}
+HostAttributeList::~HostAttributeList()
+{
+  FUNKNOWN_DTOR
+}
+IMPLEMENT_FUNKNOWN_METHODS(HostAttributeList, IAttributeList, IAttributeList::iid)
 
-    tresult PLUGIN_API HostAttributeList::setInt(AttrID id, int64 value)
+tresult PLUGIN_API HostAttributeList::setInt(AttrID id, int64 value)
 {
   if (!id) return kInvalidArgument;
   mInts[id] = value;
@@ -130,8 +142,11 @@ tresult PLUGIN_API HostAttributeList::getBinary(AttrID id, const void*& data, ui
 
 // --- HostMessage ---
 
-HostMessage::HostMessage()
-    : mAttributes(new HostAttributeList){FUNKNOWN_CTOR} HostMessage::~HostMessage()
+HostMessage::HostMessage() : mAttributes(new HostAttributeList)
+{
+  FUNKNOWN_CTOR
+}
+HostMessage::~HostMessage()
 {
   mAttributes->release();
   FUNKNOWN_DTOR
@@ -140,14 +155,19 @@ IMPLEMENT_FUNKNOWN_METHODS(HostMessage, IMessage, IMessage::iid)
 
 // --- ComponentHandler ---
 
-ComponentHandler::ComponentHandler(Observer observer)
-    : mObserver(std::move(observer)){FUNKNOWN_CTOR}
+ComponentHandler::ComponentHandler(Observer observer) : mObserver(std::move(observer))
+{
+  FUNKNOWN_CTOR
+}
 
-      ComponentHandler::~ComponentHandler(){FUNKNOWN_DTOR}
+ComponentHandler::~ComponentHandler()
+{
+  FUNKNOWN_DTOR
+}
 
-      IMPLEMENT_REFCOUNT(ComponentHandler)
+IMPLEMENT_REFCOUNT(ComponentHandler)
 
-          tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj)
+tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj)
 {
   QUERY_INTERFACE(iid, obj, FUnknown::iid, IComponentHandler)
   QUERY_INTERFACE(iid, obj, IComponentHandler::iid, IComponentHandler)
@@ -194,12 +214,21 @@ IContextMenu* PLUGIN_API ComponentHandler::createContextMenu(IPlugView*, const P
 
 // --- MemoryStream ---
 
-MemoryStream::MemoryStream(){
-    FUNKNOWN_CTOR} MemoryStream::MemoryStream(std::vector<std::uint8_t> bytes)
-    : mBytes(std::move(bytes)){FUNKNOWN_CTOR} MemoryStream::~MemoryStream(){
-          FUNKNOWN_DTOR} IMPLEMENT_FUNKNOWN_METHODS(MemoryStream, IBStream, IBStream::iid)
+MemoryStream::MemoryStream()
+{
+  FUNKNOWN_CTOR
+}
+MemoryStream::MemoryStream(std::vector<std::uint8_t> bytes) : mBytes(std::move(bytes))
+{
+  FUNKNOWN_CTOR
+}
+MemoryStream::~MemoryStream()
+{
+  FUNKNOWN_DTOR
+}
+IMPLEMENT_FUNKNOWN_METHODS(MemoryStream, IBStream, IBStream::iid)
 
-          tresult PLUGIN_API MemoryStream::read(void* buffer, int32 numBytes, int32* numBytesRead)
+tresult PLUGIN_API MemoryStream::read(void* buffer, int32 numBytes, int32* numBytesRead)
 {
   if (numBytesRead) *numBytesRead = 0;
   if (numBytes < 0 || (!buffer && numBytes > 0)) return kInvalidArgument;
@@ -258,12 +287,17 @@ tresult PLUGIN_API MemoryStream::tell(int64* pos)
 
 // --- ParamValueQueue ---
 
-ParamValueQueue::ParamValueQueue(ParamID id)
-    : mId(id){FUNKNOWN_CTOR} ParamValueQueue::~ParamValueQueue(){
-          FUNKNOWN_DTOR} IMPLEMENT_FUNKNOWN_METHODS(ParamValueQueue, IParamValueQueue,
-                                                    IParamValueQueue::iid)
+ParamValueQueue::ParamValueQueue(ParamID id) : mId(id)
+{
+  FUNKNOWN_CTOR
+}
+ParamValueQueue::~ParamValueQueue()
+{
+  FUNKNOWN_DTOR
+}
+IMPLEMENT_FUNKNOWN_METHODS(ParamValueQueue, IParamValueQueue, IParamValueQueue::iid)
 
-          int32 PLUGIN_API ParamValueQueue::getPointCount()
+int32 PLUGIN_API ParamValueQueue::getPointCount()
 {
   return static_cast<int32>(mPoints.size());
 }
@@ -291,7 +325,11 @@ tresult PLUGIN_API ParamValueQueue::addPoint(int32 sampleOffset, ParamValue valu
 
 // --- ParameterChanges ---
 
-ParameterChanges::ParameterChanges(){FUNKNOWN_CTOR} ParameterChanges::~ParameterChanges()
+ParameterChanges::ParameterChanges()
+{
+  FUNKNOWN_CTOR
+}
+ParameterChanges::~ParameterChanges()
 {
   Clear();
   FUNKNOWN_DTOR
