@@ -88,6 +88,15 @@ struct LineWalk
   long long n, m;   // |major|, |minor| extent
   int sa, sb;       // directions
   long long size;   // bitmap size along the major axis
+
+  // The steps [lo, hi] whose major coordinate lies inside the bitmap (empty when lo > hi).
+  void Visible(long long& lo, long long& hi) const
+  {
+    if (sa > 0)
+      lo = std::max(0LL, -a0), hi = std::min(n, size - 1 - a0);
+    else
+      lo = std::max(0LL, a0 - (size - 1)), hi = std::min(n, a0);
+  }
 };
 
 template <class Plot> void WalkAliased(const LineWalk& L, Plot&& plot)
@@ -98,10 +107,7 @@ template <class Plot> void WalkAliased(const LineWalk& L, Plot&& plot)
     return;
   }
   long long iLo, iHi;
-  if (L.sa > 0)
-    iLo = std::max(0LL, -L.a0), iHi = std::min(L.n, L.size - 1 - L.a0);
-  else
-    iLo = std::max(0LL, L.a0 - (L.size - 1)), iHi = std::min(L.n, L.a0);
+  L.Visible(iLo, iHi);
   if (iLo > iHi) return;
   const long long den = 2 * L.n;
   const long long num = 2 * iLo * L.m + L.n;
@@ -122,10 +128,7 @@ template <class Plot> void WalkAntialiased(const LineWalk& L, Plot&& plot)
     return;
   }
   long long iLo, iHi;
-  if (L.sa > 0)
-    iLo = std::max(0LL, -L.a0), iHi = std::min(L.n, L.size - 1 - L.a0);
-  else
-    iLo = std::max(0LL, L.a0 - (L.size - 1)), iHi = std::min(L.n, L.a0);
+  L.Visible(iLo, iHi);
   for (long long i = iLo; i <= iHi; ++i)
   {
     const double b = static_cast<double>(i) * static_cast<double>(L.m) / static_cast<double>(L.n);

@@ -12,6 +12,7 @@
 #include "framework/gui/IPopupMenu.h"
 #include "framework/platform/x11/IGraphicsLinux.h"
 #include "pluginterfaces/gui/iplugview.h"
+#include "tests/framework/platform/x11/TestMenus.h"
 #include "tests/framework/platform/x11/XvfbServer.h"
 
 #include <X11/Xlib.h>
@@ -162,15 +163,8 @@ TEST_F(X11Editor, PopupMenuByKeys)
   if (!xtest::OnPath("xdotool")) GTEST_SKIP() << "no xdotool";
   ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
   mLoop.Turn();
-  IPopupMenu top, sub;
-  top.SetPrefix(IPopupMenu::kPrefix2);
-  top.AddItem("A");
-  top.AddSeparator();
-  top.AddItem("B", -1, IPopupMenuItem::kDisabled);
-  sub.AddItem("x");
-  sub.AddItem("y");
-  sub.AddItem("z");
-  top.AddItem("C", &sub);
+  xtest::TestMenus menus;
+  IPopupMenu &top = menus.top, &sub = menus.sub;
   IRECT where(10, 10, 60, 30);
 
   // The keys arrive while the menu runs: xdotool waits a moment before typing.

@@ -11,6 +11,7 @@
 #include "framework/platform/x11/TextFieldModel.h"
 #include "framework/platform/x11/X11Input.h"
 #include "framework/platform/x11/X11PopupMenu.h"
+#include "tests/framework/platform/x11/TestMenus.h"
 
 #include <X11/X.h>
 #include <X11/keysym.h>
@@ -101,26 +102,9 @@ TEST(TextField, FilterAndLengthRefuseWholeEdits)
   EXPECT_FALSE(name.Insert("\t"));
 }
 
-// "A", separator, "B" (disabled), "C" with a submenu "x", "y", "z".
-struct Menus
-{
-  IPopupMenu top, sub;
-  Menus()
-  {
-    top.SetPrefix(IPopupMenu::kPrefix2);
-    top.AddItem("A");
-    top.AddSeparator();
-    top.AddItem("B", -1, IPopupMenuItem::kDisabled);
-    sub.AddItem("x");
-    sub.AddItem("y");
-    sub.AddItem("z");
-    top.AddItem("C", &sub);
-  }
-};
-
 TEST(PopupMenuNavigator, KeysSkipWhatCannotBeChosen)
 {
-  Menus m;
+  xtest::TestMenus m;
   PopupMenuNavigator nav(&m.top);
   using N = PopupMenuNavigator;
   EXPECT_EQ(N::kContinue, nav.Key(N::kKeyDown));
@@ -147,7 +131,7 @@ TEST(PopupMenuNavigator, KeysSkipWhatCannotBeChosen)
 
 TEST(PopupMenuNavigator, PointerOpensSubmenusAndEscapeDismisses)
 {
-  Menus m;
+  xtest::TestMenus m;
   PopupMenuNavigator nav(&m.top);
   using N = PopupMenuNavigator;
   EXPECT_EQ(N::kContinue, nav.Click(0, 2)); // disabled
