@@ -34,7 +34,8 @@ void IParam::InitBool(const char* name, bool defaultVal, const char* label, cons
 {
   SetTypeOnce(kTypeBool);
   SetNames(name, label, group);
-  mValue = mDefault = defaultVal ? 1.0 : 0.0;
+  mDefault = defaultVal ? 1.0 : 0.0;
+  Store(mDefault);
   mMin = 0.0;
   mMax = 1.0;
   mStep = 1.0;
@@ -49,7 +50,8 @@ void IParam::InitEnum(const char* name, int defaultVal, int nEnums, const char* 
 {
   SetTypeOnce(kTypeEnum);
   SetNames(name, label, group);
-  mValue = mDefault = defaultVal;
+  mDefault = defaultVal;
+  Store(mDefault);
   mMin = 0.0;
   mMax = nEnums - 1 > 1 ? nEnums - 1 : 1;
   mStep = 1.0;
@@ -62,7 +64,8 @@ void IParam::InitInt(const char* name, int defaultVal, int minVal, int maxVal, c
 {
   SetTypeOnce(kTypeInt);
   SetNames(name, label, group);
-  mValue = mDefault = defaultVal;
+  mDefault = defaultVal;
+  Store(mDefault);
   mMin = minVal;
   mMax = maxVal < static_cast<double>(minVal) + 1.0 ? static_cast<double>(minVal) + 1.0 : maxVal;
   mStep = 1.0;
@@ -75,7 +78,8 @@ void IParam::InitDouble(const char* name, double defaultVal, double minVal, doub
 {
   SetTypeOnce(kTypeDouble);
   SetNames(name, label, group);
-  mValue = mDefault = defaultVal;
+  mDefault = defaultVal;
+  Store(mDefault);
   mMin = minVal;
   mMax = maxVal < minVal + step ? minVal + step : maxVal;
   mStep = step;
@@ -117,7 +121,7 @@ void IParam::Set(double value)
 {
   // A NaN from a damaged state counts as a missing value: 0 held into the range.
   if (std::isnan(value)) value = 0.0;
-  mValue = value < mMin ? mMin : (value > mMax ? mMax : value);
+  Store(value < mMin ? mMin : (value > mMax ? mMax : value));
 }
 
 double IParam::Plain(double normalizedValue) const
@@ -130,19 +134,20 @@ void IParam::SetNormalized(double normalizedValue)
   // Hosts and files may send anything; outside 0..1 (or NaN) would leave the range.
   if (!(normalizedValue >= 0.0)) normalizedValue = 0.0;
   if (normalizedValue > 1.0) normalizedValue = 1.0;
-  mValue = Plain(normalizedValue);
-  if (mType != kTypeDouble) mValue = std::floor(mValue / mStep + 0.5) * mStep;
-  if (mValue > mMax) mValue = mMax;
+  // Computed aside and stored once: readers on other threads never see a half-made value.
+  double v = Plain(normalizedValue);
+  if (mType != kTypeDouble) v = std::floor(v / mStep + 0.5) * mStep;
+  Store(v > mMax ? mMax : v);
 }
 
 int IParam::Int() const
 {
-  return TruncToInt(mValue);
+  return TruncToInt(Value());
 }
 
 double IParam::DBToAmp() const
 {
-  return std::exp(mValue * 0.1151292546497);
+  return std::exp(Value() * 0.1151292546497);
 }
 
 double IParam::GetNormalized(double value) const
@@ -163,6 +168,24 @@ void IParam::GetBounds(double& minOut, double& maxOut) const
   maxOut = mMax;
 }
 
+double IParam::Displayed(double value) const
+{
+  // Printing truncated would show 64.99999 as 64 and the 380 a host hands back as
+  // 379.99999999999994 as 379: the shown number is the value rounded, half away from zero.
+  const double scale = std::pow(10.0, mDisplayPrecision);
+  double shown = std::round(value * scale) / scale;
+  if (!std::isfinite(shown)) shown = value;
+  return shown == 0.0 ? 0.0 : shown;
+}
+
+const char* IParam::DisplayTextFor(double value) const
+{
+  // A text names a whole value; it stands in whenever the value shows as that whole number.
+  const double shown = Displayed(value);
+  if (shown != std::floor(shown)) return "";
+  return GetDisplayText(TruncToInt(shown));
+}
+
 void IParam::GetDisplayForHost(double value, bool normalized, char* out, bool withDisplayText,
                                int outLen) const
 {
@@ -170,18 +193,19 @@ void IParam::GetDisplayForHost(double value, bool normalized, char* out, bool wi
   if (normalized) value = Plain(value);
   if (withDisplayText)
   {
-    const char* text = GetDisplayText(TruncToInt(value));
+    const char* text = DisplayTextFor(value);
     if (text[0])
     {
       CopyCString(out, text, outLen);
       return;
     }
   }
-  if (mNegateDisplay) value = -value;
+  double shown = Displayed(value);
+  if (mNegateDisplay && shown != 0.0) shown = -shown;
   if (mDisplayPrecision == 0)
-    std::snprintf(out, static_cast<size_t>(outLen), "%d", TruncToInt(value));
+    std::snprintf(out, static_cast<size_t>(outLen), "%d", TruncToInt(shown));
   else
-    std::snprintf(out, static_cast<size_t>(outLen), "%.*f", mDisplayPrecision, value);
+    std::snprintf(out, static_cast<size_t>(outLen), "%.*f", mDisplayPrecision, shown);
 }
 
 const char* IParam::GetDisplayText(int value) const
@@ -194,7 +218,7 @@ const char* IParam::GetDisplayText(int value) const
 
 const char* IParam::GetLabelForHost() const
 {
-  return GetDisplayText(Int())[0] ? "" : mLabel;
+  return DisplayTextFor(Value())[0] ? "" : mLabel;
 }
 
 const char* IParam::GetDisplayTextAtIdx(int idx, int* valueOut) const

@@ -1,7 +1,10 @@
 #pragma once
 // One automatable parameter: its type, range, plain value, the curve between the host's
 // normalised 0..1 and the plain value, and how it is shown as text.
-// No lock of its own: writers hold the plug-in's instance mutex.
+// No lock of its own: writers hold the plug-in's instance mutex. The value itself is atomic, so a
+// host's controller thread may read it (and the binding write it) while a block runs.
+
+#include <atomic>
 
 #include "common/HeapBuf.h"
 
@@ -47,11 +50,11 @@ public:
   void SetNormalized(double normalizedValue);
 
   EParamType Type() const { return mType; }
-  double Value() const { return mValue; }
+  double Value() const { return mValue.load(std::memory_order_relaxed); }
   int Int() const;
-  bool Bool() const { return mValue >= 0.5; }
+  bool Bool() const { return Value() >= 0.5; }
   double DBToAmp() const;
-  double GetNormalized() const { return GetNormalized(mValue); }
+  double GetNormalized() const { return GetNormalized(Value()); }
   double GetNormalized(double value) const;
   double GetNonNormalized(double normalizedValue) const;
   double GetDefault() const { return mDefault; }
@@ -64,12 +67,13 @@ public:
   int GetPrecision() const { return mDisplayPrecision; }
   bool GetCanAutomate() const { return mCanAutomate; }
 
-  // Writes at most outLen - 1 characters.
+  // Writes at most outLen - 1 characters. The value is rounded to the displayed precision, and a
+  // display text stands in for it when the rounded value is whole and has one.
   void GetDisplayForHost(double value, bool normalized, char* out, bool withDisplayText = true,
                          int outLen = kDisplayLen) const;
   void GetDisplayForHost(char* out, bool withDisplayText = true, int outLen = kDisplayLen) const
   {
-    GetDisplayForHost(mValue, false, out, withDisplayText, outLen);
+    GetDisplayForHost(Value(), false, out, withDisplayText, outLen);
   }
   const char* GetDisplayText(int value) const;
   const char* GetNameForHost() const { return mName; }
@@ -87,9 +91,14 @@ private:
   void SetTypeOnce(EParamType type);
   void SetNames(const char* name, const char* label, const char* group);
   double Plain(double normalizedValue) const;
+  // The value as shown: rounded to the displayed precision, never negative zero.
+  double Displayed(double value) const;
+  // The display text shown for a plain value, or "" when it is shown as a number.
+  const char* DisplayTextFor(double value) const;
+  void Store(double value) { mValue.store(value, std::memory_order_relaxed); }
 
   EParamType mType = kTypeNone;
-  double mValue = 0.0;
+  std::atomic<double> mValue{0.0};
   double mMin = 0.0;
   double mMax = 1.0;
   double mStep = 1.0;
