@@ -4,6 +4,7 @@
 // product's routine, and the link to the editor engine. A host binding derives from it and
 // implements the host-facing operations; the product derives from the binding.
 
+#include <atomic>
 #include <cstdarg>
 
 #include "common/HeapBuf.h"
@@ -127,7 +128,7 @@ public:
   bool IsInst() const { return mIsInst; }
   bool DoesMIDI() const { return mDoesMIDI; }
   bool DoesStateChunks() const { return mStateChunks; }
-  bool GetIsBypassed() const { return mIsBypassed; }
+  bool GetIsBypassed() const { return mIsBypassed.load(std::memory_order_relaxed); }
   int GetLatency() const { return mLatency; }
   double GetSampleRate() const { return mSampleRate; }
   int GetBlockSize() const { return mBlockSize; }
@@ -181,6 +182,19 @@ public:
   bool SerializePresets(ByteChunk& chunk);
   int UnserializePresets(const ByteChunk& chunk, int startPos);
 
+  // The preset slots and the current slot as a block that may follow a host's state: a tag, a
+  // version, the payload's size and checksum, then the current slot index and the bank
+  // (SerializePresets). Appends nothing (false) when a slot's state is not the live state's size.
+  bool AppendPresetTail(ByteChunk& chunk);
+  enum ETailResult
+  {
+    kNoTail,      // no tail at pos; nothing changed
+    kTailRefused, // a tail that cannot be read whole; nothing changed
+    kTailRestored // every slot and the current slot index replaced; live values untouched
+  };
+  // Checks the whole tail before the first slot changes. Instance mutex taken inside.
+  ETailResult RestorePresetTail(const ByteChunk& chunk, int pos);
+
   // ---- Preset store ----
   int NPresets() const { return mPresets.GetSize(); }
   int GetCurrentPresetIdx() const { return mCurrentPresetIdx; }
@@ -232,7 +246,8 @@ protected:
   bool mStateChunks;
   bool mIsInst;
   bool mDoesMIDI;
-  bool mIsBypassed = false;
+  // Written under the mutex; atomic because controller queries read it without.
+  std::atomic<bool> mIsBypassed{false};
   int mCurrentPresetIdx = 0;
   double mSampleRate = 44100.0;
   int mBlockSize = 0;

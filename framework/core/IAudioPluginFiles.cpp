@@ -212,6 +212,8 @@ bool IAudioPlugin::LoadBankFromFXB(const StringBuf& path)
 bool IAudioPlugin::LoadProgramFromChunk(const ByteChunk& file)
 {
   if (file.Size() < kProgramHeaderSize) return false;
+  // The parameter form sets values one by one: a block must not run on half of them.
+  RecursiveMutex::Lock lock(mMutex);
   ProgramHeader h;
   int pos = ReadProgramHeader(file, h, 0);
   if (pos < 0 || h.chunkMagic != Magic("CcnK") || h.version != 1 || h.pluginID != GetUniqueID())
@@ -251,6 +253,7 @@ bool IAudioPlugin::LoadProgramFromChunk(const ByteChunk& file)
 bool IAudioPlugin::LoadBankFromChunk(const ByteChunk& file)
 {
   if (file.Size() < kBankHeaderSize) return false;
+  RecursiveMutex::Lock lock(mMutex);
   int chunkMagic = 0, byteSize = 0, fxMagic = 0, version = 0, pluginID = 0, pluginVersion = 0,
       numPrograms = 0, currentProgram = 0;
   int pos = GetBE(file, &chunkMagic, 0);

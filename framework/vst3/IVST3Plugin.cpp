@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/core/Trace.h"
+#include "framework/vst3/DeferredRestart.h"
 #include "framework/vst3/IVST3Parameter.h"
 #include "framework/vst3/IVST3View.h"
 #include "pluginterfaces/base/ibstream.h"
@@ -58,6 +59,48 @@ void ToUTF16(const char* text, String128 out)
 {
   ToString128(text, out);
 }
+
+double Clamp01(double v)
+{
+  return v >= 0.0 ? (v <= 1.0 ? v : 1.0) : 0.0; // NaN becomes 0
+}
+
+// Streams are read whole before anything is restored; nothing we write comes near this.
+constexpr int kMaxStateStream = 4 << 20;
+
+// Everything the stream holds, up to the limit; false when the stream reports an error before
+// any end.
+bool ReadStream(IBStream* stream, ByteChunk& out)
+{
+  uint8_t buffer[4096];
+  for (;;)
+  {
+    int32 read = 0;
+    const tresult result = stream->read(buffer, sizeof buffer, &read);
+    if (read > 0 && out.PutBytes(buffer, read) != out.Size()) return false;
+    if (read > 0 && out.Size() > kMaxStateStream) return false;
+    if (result != kResultOk) return read >= 0 && out.Size() > 0;
+    if (read < static_cast<int32>(sizeof buffer)) return true;
+  }
+}
+
+// The editor view, telling the plug-in which plug frame the host gave it: the frame's run loop
+// is a UI-thread moment for deferred restarts.
+class FramedView final : public IVST3View
+{
+public:
+  explicit FramedView(IVST3Plugin* plug) : IVST3View(plug), mOwner(plug) {}
+  ~FramedView() override { mOwner->ViewFrameChanged(this, nullptr); }
+  tresult PLUGIN_API setFrame(IPlugFrame* frame) override
+  {
+    const tresult result = IVST3View::setFrame(frame);
+    mOwner->ViewFrameChanged(this, frame);
+    return result;
+  }
+
+private:
+  IVST3Plugin* mOwner; // the view holds a reference on it
+};
 } // namespace
 
 SpeakerArrangement GetSpeakerArrForChans(int nChans)
@@ -87,7 +130,7 @@ IVST3Plugin::IVST3Plugin(IInstanceInfo, int nParams, const char* channelIOStr, i
                          bool plugDoesChunks, bool plugIsInst, int nSideChainChans)
     : IAudioPlugin(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
                    uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIVST3),
-      mSideChainChans(nSideChainChans)
+      mSideChainChans(nSideChainChans), mRestart(new DeferredRestart)
 {
   mViews.reserve(10);
   SetInputChannelConnections(0, NInChannels(), true);
@@ -114,7 +157,11 @@ IVST3Plugin::IVST3Plugin(IInstanceInfo, int nParams, const char* channelIOStr, i
   }
 }
 
-IVST3Plugin::~IVST3Plugin() = default;
+IVST3Plugin::~IVST3Plugin()
+{
+  mRestart->Shutdown();
+  mRestart->release();
+}
 
 tresult PLUGIN_API IVST3Plugin::queryInterface(const TUID iid, void** obj)
 {
@@ -217,6 +264,14 @@ tresult PLUGIN_API IVST3Plugin::initialize(FUnknown* context)
   }
 
   if (app) app->release();
+  Linux::IRunLoop* loop = nullptr;
+  if (context &&
+      context->queryInterface(Linux::IRunLoop::iid, reinterpret_cast<void**>(&loop)) == kResultOk &&
+      loop)
+  {
+    mRestart->SetRunLoop(context, loop);
+    loop->release();
+  }
   OnHostIdentified();
   RestorePreset(0);
   return result;
@@ -225,6 +280,7 @@ tresult PLUGIN_API IVST3Plugin::initialize(FUnknown* context)
 tresult PLUGIN_API IVST3Plugin::terminate()
 {
   mViews.clear();
+  mRestart->Shutdown();
   return SingleComponentEffect::terminate();
 }
 
@@ -274,12 +330,14 @@ tresult PLUGIN_API IVST3Plugin::setupProcessing(ProcessSetup& setup)
 {
   if (setup.symbolicSampleSize != kSample32 && setup.symbolicSampleSize != kSample64)
     return kResultFalse;
-  // A rate that is not a positive number would turn the smoothers and filters into noise.
-  if (!(setup.sampleRate > 0.0) || setup.sampleRate > 1e7 || setup.maxSamplesPerBlock < 0)
+  // A rate that is not a positive number would turn the smoothers and filters into noise; with
+  // no room for a single sample no block could write its outputs.
+  if (!(setup.sampleRate > 0.0) || setup.sampleRate > 1e7 || setup.maxSamplesPerBlock < 1)
     return kResultFalse;
   RecursiveMutex::Lock lock(mMutex);
   SetSampleRate(setup.sampleRate);
   mIsBypassed = false;
+  mBypassValue = 0.0;
   SetBlockSize(setup.maxSamplesPerBlock);
   Reset();
   processSetup = setup;
@@ -310,10 +368,15 @@ void IVST3Plugin::ApplyParameterChanges(IParameterChanges* changes)
     if (id == kBypassParam)
     {
       mIsBypassed = value > 0.5;
+      mBypassValue = Clamp01(value);
     }
     else if (id == kPresetParam)
     {
-      RestorePreset(TruncToInt(NPresets() * value + 0.0));
+      // The processor's half of a program change whose controller half (setParamNormalized)
+      // already recalled the slot is not recalled, nor announced, a second time.
+      if (value == mProgramValue.load() && ProgramIndex(value) == GetCurrentPresetIdx()) continue;
+      mProgramValue = value;
+      if (RestorePreset(ProgramIndex(value))) mRestart->Request(kParamValuesChanged);
     }
     else if (id < static_cast<ParamID>(NParams()))
     {
@@ -450,29 +513,38 @@ tresult IVST3Plugin::getEditorState(IBStream* state)
   RecursiveMutex::Lock lock(mMutex);
   ByteChunk chunk;
   if (!SerializeState(chunk)) return kResultFalse;
+  const int32 bypass = mIsBypassed ? 1 : 0;
+  chunk.Put(bypass);
+  // Readers that know no tail stop after the bypass word; ours restore the browser's slots.
+  if (NPresets() > 0) AppendPresetTail(chunk);
   int32 written = 0;
-  state->write(chunk.GetBytes(), chunk.Size(), &written);
-  int32 bypass = mIsBypassed ? 1 : 0;
-  state->write(&bypass, sizeof bypass, &written);
-  return kResultOk;
+  return state->write(chunk.GetBytes(), chunk.Size(), &written) == kResultOk &&
+                 written == chunk.Size()
+             ? kResultOk
+             : kResultFalse;
 }
 
 tresult IVST3Plugin::setEditorState(IBStream* state)
 {
   if (!state) return kResultFalse;
   RecursiveMutex::Lock lock(mMutex);
-  // Reading over the current state leaves whatever the stream does not supply as it was.
-  ByteChunk chunk;
-  SerializeState(chunk);
-  if (chunk.Size() == 0) return kResultFalse;
-  int32 read = 0;
-  state->read(chunk.GetBytes(), chunk.Size(), &read);
-  UnserializeState(chunk, 0);
+  // Read whole and checked before anything changes: a stream too short for every value, or one
+  // that fails, restores nothing.
+  const int stateSize = SerializedStateSize();
+  ByteChunk bytes;
+  if (stateSize <= 0 || !ReadStream(state, bytes) || bytes.Size() < stateSize) return kResultFalse;
+  if (UnserializeState(bytes, 0) < 0) return kResultFalse;
   int32 bypass = 0;
-  read = 0;
-  if (state->read(&bypass, sizeof bypass, &read) != kResultOk || read != sizeof bypass)
+  if (bytes.Get(&bypass, stateSize) < 0)
+  {
+    // Values without the bypass word: restored, the flag kept, and the host told.
+    RedrawParamControls();
     return kResultFalse;
+  }
   mIsBypassed = bypass != 0;
+  mBypassValue = bypass != 0 ? 1.0 : 0.0;
+  if (RestorePresetTail(bytes, stateSize + static_cast<int>(sizeof bypass)) == kTailRestored)
+    PresetsChangedByHost();
   RedrawParamControls();
   return kResultOk;
 }
@@ -481,16 +553,50 @@ tresult IVST3Plugin::setEditorState(IBStream* state)
 
 tresult PLUGIN_API IVST3Plugin::setParamNormalized(ParamID id, ParamValue value)
 {
+  if (id == kBypassParam && !IsInst())
+  {
+    mBypassValue = Clamp01(value);
+    return kResultOk;
+  }
+  if (id == kPresetParam && NPresets() > 0)
+  {
+    RecursiveMutex::Lock lock(mMutex);
+    mProgramValue = value;
+    // Telling the host inside its own call deadlocks some hosts: the run loop tells it later.
+    if (RestorePreset(ProgramIndex(value))) mRestart->Request(kParamValuesChanged);
+    return kResultOk;
+  }
   if (id >= static_cast<ParamID>(NParams())) return kResultFalse;
+  RecursiveMutex::Lock lock(mMutex);
   GetParam(static_cast<int>(id))->SetNormalized(value);
   return kResultOk;
 }
 
 ParamValue PLUGIN_API IVST3Plugin::getParamNormalized(ParamID id)
 {
-  if (id == kBypassParam) return mIsBypassed ? 1.0 : 0.0;
+  if (id == kBypassParam && !IsInst()) return mBypassValue.load();
+  if (id == kPresetParam && NPresets() > 0)
+  {
+    // The value the host set while it still names the current slot, else the current slot's.
+    RecursiveMutex::Lock lock(mMutex);
+    const double v = mProgramValue.load();
+    const int current = GetCurrentPresetIdx();
+    return v >= 0.0 && ProgramIndex(v) == current ? v : static_cast<double>(current) / NPresets();
+  }
   if (id < static_cast<ParamID>(NParams())) return GetParam(static_cast<int>(id))->GetNormalized();
   return 0.0;
+}
+
+tresult PLUGIN_API IVST3Plugin::setComponentHandler(IComponentHandler* handler)
+{
+  const tresult result = SingleComponentEffect::setComponentHandler(handler);
+  mRestart->SetHandler(getComponentHandler());
+  return result;
+}
+
+int32 IVST3Plugin::PendingRestartFlags() const
+{
+  return mRestart->Pending();
 }
 
 ParamValue PLUGIN_API IVST3Plugin::plainParamToNormalized(ParamID id, ParamValue plainValue)
@@ -513,7 +619,7 @@ tresult PLUGIN_API IVST3Plugin::getParamStringByValue(ParamID id, ParamValue val
 IPlugView* PLUGIN_API IVST3Plugin::createView(FIDString name)
 {
   if (!name || std::strcmp(name, "editor") != 0) return nullptr;
-  auto* view = new IVST3View(this);
+  auto* view = new FramedView(this);
   AddView(view);
   return view;
 }
@@ -659,6 +765,14 @@ void IVST3Plugin::PopupHostContextMenuForParam(int idx, int x, int y)
 void IVST3Plugin::AddView(IVST3View* view)
 {
   if (view) mViews.push_back(view);
+}
+
+void IVST3Plugin::ViewFrameChanged(IPlugView* view, IPlugFrame* frame)
+{
+  Linux::IRunLoop* loop = nullptr;
+  if (frame) frame->queryInterface(Linux::IRunLoop::iid, reinterpret_cast<void**>(&loop));
+  mRestart->SetRunLoop(view, loop);
+  if (loop) loop->release();
 }
 
 void IVST3Plugin::RemoveView(IPlugView* view)

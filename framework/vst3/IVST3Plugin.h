@@ -4,6 +4,7 @@
 // into framework blocks, and keeps state in the host's stream. The logic stays in IAudioPlugin;
 // this class checks what the host hands it and forwards.
 
+#include <atomic>
 #include <vector>
 
 #include "framework/core/IAudioPlugin.h"
@@ -13,6 +14,7 @@
 #include "pluginterfaces/vst/ivstunits.h"
 
 class IVST3View;
+class DeferredRestart;
 
 class IVST3Plugin : public IAudioPlugin,
                     public Steinberg::Vst::IUnitInfo,
@@ -46,9 +48,15 @@ public:
   uint32 PLUGIN_API getLatencySamples() override { return static_cast<uint32>(GetLatency()); }
   uint32 PLUGIN_API getTailSamples() override { return 0; }
 
-  // ---- IEditController (main thread, no lock: single values) ----
+  // ---- IEditController (main thread) ----
+  // A framework parameter is set under the instance mutex. 'bpas' stores the controller's
+  // bypass value (the audio follows the value's parameter queue). 'prst' is the controller's half
+  // of a host's program change: the preset is recalled at once and the host is told, later and
+  // from its run loop, that every value changed.
   tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) override;
+  // No lock for single values (they are atomic); 'prst' reads the current slot under the mutex.
   ParamValue PLUGIN_API getParamNormalized(ParamID id) override;
+  tresult PLUGIN_API setComponentHandler(Steinberg::Vst::IComponentHandler* handler) override;
   ParamValue PLUGIN_API plainParamToNormalized(ParamID id, ParamValue plainValue) override;
   tresult PLUGIN_API getParamStringByValue(ParamID id, ParamValue valueNormalized,
                                            Steinberg::Vst::String128 string) override;
@@ -118,6 +126,11 @@ public:
   void AddView(IVST3View* view);
   void RemoveView(Steinberg::IPlugView* view);
   size_t NViews() const { return mViews.size(); }
+  // A view's plug frame was set (null: taken away); its run loop, when it offers one, may carry
+  // the deferred restarts.
+  void ViewFrameChanged(Steinberg::IPlugView* view, Steinberg::IPlugFrame* frame);
+  // restartComponent flags waiting for the host's run loop.
+  Steinberg::int32 PendingRestartFlags() const;
 
 protected:
   // Host state: the controller's stream, and (so that hosts saving only the component keep the
@@ -136,8 +149,16 @@ private:
   void RebuildBus(Steinberg::Vst::BusDirection dir, int index, int nChans, const char* name,
                   Steinberg::Vst::BusType type, int32 flags);
 
+  // The slot a normalised 'prst' value names.
+  int ProgramIndex(double value) const { return TruncToInt(NPresets() * value + 0.0); }
+
   int mSideChainChans;
   bool mSideChainIsConnected = false;
+  DeferredRestart* mRestart; // referenced
+  // The controller's values of the host bypass and program parameters. Written on the UI thread
+  // and (from parameter queues) on the audio thread.
+  std::atomic<double> mBypassValue{0.0};
+  std::atomic<double> mProgramValue{-1.0};
   std::vector<Steinberg::IPlugView*> mViews;
   Steinberg::Vst::ProcessContext mProcessContext{};
 };

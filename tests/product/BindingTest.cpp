@@ -1,4 +1,5 @@
 // The instance as a host sees it: parameters, units, programs, state, buses and queues.
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -18,6 +19,27 @@ std::string Ascii(const TChar* s)
   UString(const_cast<TChar*>(s), 128).toAscii(out, 128);
   return out;
 }
+
+// Counts restartComponent calls.
+struct Handler : IComponentHandler
+{
+  int restarts = 0;
+  tresult PLUGIN_API beginEdit(ParamID) override { return kResultOk; }
+  tresult PLUGIN_API performEdit(ParamID, ParamValue) override { return kResultOk; }
+  tresult PLUGIN_API endEdit(ParamID) override { return kResultOk; }
+  tresult PLUGIN_API restartComponent(int32) override
+  {
+    ++restarts;
+    return kResultOk;
+  }
+  tresult PLUGIN_API queryInterface(const TUID, void** obj) override
+  {
+    *obj = nullptr;
+    return kNoInterface;
+  }
+  uint32 PLUGIN_API addRef() override { return 1; }
+  uint32 PLUGIN_API release() override { return 1; }
+} gHandler;
 } // namespace
 
 TEST(Binding, HostParametersInOrderWithFlagsAndUnits)
@@ -129,10 +151,12 @@ TEST(Binding, StateStreamIs316BytesAndRestoresEitherWay)
   Changes bypass;
   bypass.Add(IVST3Plugin::kBypassParam, {1.0});
   a.Run(Sine(100, 48000, 4), &bypass);
-  const auto state = a.GetState();
-  ASSERT_EQ(316u, state.size());
-  EXPECT_EQ(1, state[312]);
-  EXPECT_EQ(state, a.GetState(true));
+  const auto full = a.GetState();
+  ASSERT_GT(full.size(), 316u); // the browser's slots follow
+  EXPECT_EQ(1, full[312]);
+  EXPECT_EQ(full, a.GetState(true));
+  // What a reader that knows no tail sees, and what projects saved before hold.
+  const std::vector<char> state(full.begin(), full.begin() + 316);
 
   for (bool component : {false, true})
   {
@@ -150,14 +174,131 @@ TEST(Binding, StateStreamIs316BytesAndRestoresEitherWay)
   EXPECT_EQ(kResultFalse, c.SetState(std::vector<char>(state.begin(), state.begin() + 312)));
   EXPECT_DOUBLE_EQ(7.5, c.plug->GetParam(kGain1 + 2)->Value());
   EXPECT_EQ(0.0, c.plug->getParamNormalized(IVST3Plugin::kBypassParam));
+}
 
-  // A short stream overwrites only the leading values.
+TEST(Binding, StreamsTooShortForEveryValueRestoreNothing)
+{
+  Host a;
+  a.Set(kGain1, 9.0);
+  const auto state = a.GetState();
   Host d;
   d.Set(kMix, 80.0);
-  EXPECT_EQ(kResultFalse, d.SetState(std::vector<char>(state.begin(), state.begin() + 24)));
-  EXPECT_DOUBLE_EQ(7.5, d.plug->GetParam(kGain1 + 2)->Value());
+  const auto before = d.GetState();
+  for (size_t n : std::vector<size_t>{0, 24, 96, 311})
+  {
+    EXPECT_EQ(kResultFalse, d.SetState(std::vector<char>(state.begin(), state.begin() + n))) << n;
+    EXPECT_EQ(before, d.GetState()) << n;
+  }
   EXPECT_DOUBLE_EQ(80.0, d.plug->GetParam(kMix)->Value());
-  EXPECT_EQ(kResultFalse, d.SetState({}));
+  EXPECT_DOUBLE_EQ(0.0, d.plug->GetParam(kGain1)->Value());
+}
+
+TEST(Binding, AReopenedProjectShowsTheChosenSlotAndKeepsUserSlots)
+{
+  Host a;
+  // A user slot saved with the browser, then "Massiv Kick" chosen and its 65 Hz band reloaded as
+  // a host hands values back (through normalised floats).
+  a.plug->RestorePreset(24);
+  a.Set(kGain1, 4.0);
+  a.plug->ModifyCurrentPreset("My Kick");
+  a.plug->RestorePreset("Massiv Kick");
+  const auto state = a.GetState();
+
+  Host b;
+  EXPECT_EQ(kResultOk, b.SetState(state));
+  EXPECT_EQ(3, b.plug->GetCurrentPresetIdx());
+  EXPECT_STREQ("Massiv Kick", b.plug->GetPresetName(3));
+  EXPECT_STREQ("My Kick", b.plug->GetPresetName(24));
+  EXPECT_DOUBLE_EQ(3.0 / 32, b.plug->getParamNormalized(IVST3Plugin::kPresetParam));
+  EXPECT_EQ(a.plug->GetPreset(24)->mChunk.Size(), b.plug->GetPreset(24)->mChunk.Size());
+  EXPECT_TRUE(a.plug->GetPreset(24)->mChunk.IsEqual(b.plug->GetPreset(24)->mChunk));
+  String128 text;
+  int band65 = -1;
+  for (int i = kFrequency1; i < kFrequency1 + 8; ++i)
+    if (std::fabs(b.plug->GetParam(i)->Value() - 65.0) < 0.01) band65 = i;
+  ASSERT_GE(band65, 0);
+  const double sent = static_cast<float>(b.plug->getParamNormalized(band65));
+  b.plug->getParamStringByValue(band65, sent, text);
+  EXPECT_EQ("65", Ascii(text));
+
+  // The 316 bytes alone: values as saved, this instance's own slots and slot kept.
+  Host c;
+  c.plug->RestorePreset(5);
+  EXPECT_EQ(kResultOk, c.SetState(std::vector<char>(state.begin(), state.begin() + 316)));
+  EXPECT_EQ(5, c.plug->GetCurrentPresetIdx());
+  EXPECT_STREQ("User Preset", c.plug->GetPresetName(24));
+  EXPECT_DOUBLE_EQ(a.plug->GetParam(kGain1)->Value(), c.plug->GetParam(kGain1)->Value());
+}
+
+TEST(Binding, ADamagedSlotTailChangesNoSlot)
+{
+  Host a;
+  a.plug->RestorePreset(24);
+  a.plug->ModifyCurrentPreset("Mine");
+  const auto state = a.GetState();
+  std::vector<std::vector<char>> damaged;
+  for (size_t at :
+       std::vector<size_t>{316, 320, 324, 328, 332, 340, state.size() / 2, state.size() - 1})
+  {
+    auto d = state;
+    d[at] ^= 0x5A;
+    damaged.push_back(d);
+  }
+  damaged.emplace_back(state.begin(), state.end() - 1); // cut short
+  auto longer = state;
+  longer.push_back(0); // a byte more than the tail says is not ours to read: still restored
+  for (const auto& d : damaged)
+  {
+    Host b;
+    b.plug->RestorePreset(7);
+    EXPECT_EQ(kResultOk, b.SetState(d));
+    EXPECT_EQ(7, b.plug->GetCurrentPresetIdx());
+    EXPECT_STREQ("User Preset", b.plug->GetPresetName(24));
+    EXPECT_STREQ("Massiv Kick", b.plug->GetPresetName(3));
+  }
+  Host e;
+  EXPECT_EQ(kResultOk, e.SetState(longer));
+  EXPECT_STREQ("Mine", e.plug->GetPresetName(24));
+}
+
+TEST(Binding, HostBypassAndProgramStickInTheController)
+{
+  Host h;
+  h.plug->setComponentHandler(&gHandler);
+  gHandler.restarts = 0;
+  EXPECT_EQ(kResultOk, h.plug->setParamNormalized(IVST3Plugin::kBypassParam, 1.0));
+  EXPECT_EQ(1.0, h.plug->getParamNormalized(IVST3Plugin::kBypassParam));
+  // The audio follows the parameter queue, not the controller.
+  const auto in = Sine(1000, 48000, 64);
+  h.Set(kGain1, 12.0);
+  EXPECT_NE(in, h.Run(in));
+  EXPECT_EQ(kResultOk, h.plug->setParamNormalized(IVST3Plugin::kBypassParam, 0.0));
+  EXPECT_EQ(0.0, h.plug->getParamNormalized(IVST3Plugin::kBypassParam));
+
+  // A program change from the host's own list: values current at once, the host told later.
+  EXPECT_EQ(kResultOk, h.plug->setParamNormalized(IVST3Plugin::kPresetParam, 3.0 / 32));
+  EXPECT_DOUBLE_EQ(3.0 / 32, h.plug->getParamNormalized(IVST3Plugin::kPresetParam));
+  EXPECT_EQ(3, h.plug->GetCurrentPresetIdx());
+  Host ref;
+  ref.plug->RestorePreset(3);
+  for (int i = 0; i < kNumParams; ++i)
+    EXPECT_EQ(ref.plug->getParamNormalized(i), h.plug->getParamNormalized(i)) << i;
+  EXPECT_EQ(0, gHandler.restarts); // never inside the host's call
+  EXPECT_EQ(kParamValuesChanged, h.plug->PendingRestartFlags());
+
+  // The same change arriving in the next block's queue is not recalled again: an edit made
+  // in between survives.
+  h.Set(kGain1, 5.0);
+  Changes same;
+  same.Add(IVST3Plugin::kPresetParam, {3.0 / 32});
+  h.Run(Sine(100, 48000, 4), &same);
+  EXPECT_DOUBLE_EQ(5.0, h.plug->GetParam(kGain1)->Value());
+  // The editor choosing another slot moves the host's program value along.
+  h.plug->RestorePreset(9);
+  EXPECT_DOUBLE_EQ(9.0 / 32, h.plug->getParamNormalized(IVST3Plugin::kPresetParam));
+  EXPECT_EQ(kResultOk, h.plug->setParamNormalized(IVST3Plugin::kPresetParam, 1.0));
+  EXPECT_EQ(9, h.plug->GetCurrentPresetIdx()); // slot 32 does not exist
+  h.plug->setComponentHandler(nullptr);
 }
 
 TEST(Binding, QueuesApplyTheirLastPointOnly)
@@ -228,5 +369,12 @@ TEST(Binding, SetupClearsBypassAndRefusesNonsense)
   EXPECT_EQ(kResultFalse, h.plug->setupProcessing(bad));
   ProcessSetup badRate{kRealtime, kSample32, 256, 0.0};
   EXPECT_EQ(kResultFalse, h.plug->setupProcessing(badRate));
+  // No room for a sample: refused, so every later block still writes its outputs.
+  ProcessSetup noBlock{kRealtime, kSample32, 0, 96000};
+  EXPECT_EQ(kResultFalse, h.plug->setupProcessing(noBlock));
   EXPECT_EQ(44100.0, h.plug->GetCachedSampleRate());
+  std::vector<std::vector<float>> in(2, std::vector<float>(64, 0.25f)),
+      out(2, std::vector<float>(64, 9.f));
+  h.Process(in, out);
+  EXPECT_NE(9.f, out[0][63]);
 }
