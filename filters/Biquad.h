@@ -4,13 +4,6 @@
 // No locking: the owner must not run a setter while processStereo runs on the same section
 // (the equaliser serialises both with the instance mutex). Owns nothing on the heap.
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define TARVO_BIQUAD_SSE2 1
-#else
-#define TARVO_BIQUAD_SSE2 0
-#endif
-
 class Biquad
 {
 public:
@@ -55,48 +48,12 @@ public:
   void calcBiquad();
 
   // Filters one stereo frame in place: left first, then right. Audio thread, owner's lock held.
-  // Uses the packed step where SSE2 exists (x86-64 always): about 1.7 times faster than the
-  // scalar form, whose results it reproduces bit for bit.
+  // This is the plain reference form of the step; BiquadCascade runs many sections at once.
   void processStereo(double& left, double& right)
-  {
-#if TARVO_BIQUAD_SSE2
-    const __m128d out = processPair(_mm_set_pd(right, left));
-    _mm_storel_pd(&left, out);
-    _mm_storeh_pd(&right, out);
-#else
-    processStereoScalar(left, right);
-#endif
-  }
-
-  // The plain form of the step: the reference for the packed one, and the fallback without SSE2.
-  void processStereoScalar(double& left, double& right)
   {
     left = step(left, z1L, z2L);
     right = step(right, z1R, z2R);
   }
-
-#if TARVO_BIQUAD_SSE2
-  // The same step on a packed frame (left in the low lane, right in the high lane). Performs
-  // the same IEEE operations in the same order as processStereoScalar, so the results are
-  // bit-identical as long as nothing contracts a*b + c into an FMA (the filters library builds
-  // its users with -ffp-contract=off). A cascade can keep the frame packed from section to
-  // section.
-  __m128d processPair(__m128d in)
-  {
-    const __m128d z1 = _mm_set_pd(z1R, z1L);
-    const __m128d z2 = _mm_set_pd(z2R, z2L);
-    const __m128d out = _mm_add_pd(_mm_mul_pd(in, _mm_set1_pd(a0)), z1);
-    const __m128d n1 = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(in, _mm_set1_pd(a1)), z2),
-                                  _mm_mul_pd(_mm_set1_pd(b1), out));
-    const __m128d n2 =
-        _mm_sub_pd(_mm_mul_pd(in, _mm_set1_pd(a2)), _mm_mul_pd(_mm_set1_pd(b2), out));
-    _mm_storel_pd(&z1L, n1);
-    _mm_storeh_pd(&z1R, n1);
-    _mm_storel_pd(&z2L, n2);
-    _mm_storeh_pd(&z2R, n2);
-    return out;
-  }
-#endif
 
   // Public so that the owner and tests can read the coefficients and state; write them only
   // through the setters.

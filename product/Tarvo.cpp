@@ -16,8 +16,8 @@ Tarvo::Tarvo(IInstanceInfo instanceInfo, GraphicsFactory makeGraphics)
     : IVST3Plugin(instanceInfo, kNumParams, "1-1 2-2", kNumPresets, "Tarvo", "", "Velkor Audio",
                   0x00020000, FourCC("Trvo"), FourCC("Vlkr"), 0, false, true, false, 0)
 {
-  for (Biquad& band : mBand)
-    band.setType(Biquad::kPeak);
+  for (int b = 0; b < kNumBands; ++b)
+    mBands.Section(b).setType(Biquad::kPeak);
   InitParameters();
   if (makeGraphics) MakeEditor(makeGraphics);
   MakePresets();
@@ -96,13 +96,13 @@ void Tarvo::OnParamChange(int paramIdx)
   if (!param) return;
   const double v = param->Value();
   if (paramIdx < kFrequency1)
-    mBand[paramIdx - kGain1].setPeakGain(v);
+    mBands.Section(paramIdx - kGain1).setPeakGain(v);
   else if (paramIdx < kBandwidth1)
-    mBand[paramIdx - kFrequency1].setFc(v / mCachedSampleRate);
+    mBands.Section(paramIdx - kFrequency1).setFc(v / mCachedSampleRate);
   else if (paramIdx < kBandBypass1)
-    mBand[paramIdx - kBandwidth1].setQ(v >= 0.5 ? kWideQ : kNarrowQ);
+    mBands.Section(paramIdx - kBandwidth1).setQ(v >= 0.5 ? kWideQ : kNarrowQ);
   else if (paramIdx < kInputGain)
-    mBandBypass[paramIdx - kBandBypass1] = v >= 0.5;
+    mBands.SetBypassed(paramIdx - kBandBypass1, v >= 0.5);
   else if (paramIdx == kInputGain)
     mInputGainTarget = param->DBToAmp();
   else if (paramIdx == kOutputGain)
@@ -126,7 +126,7 @@ void Tarvo::Reset()
   // The bands hold their frequencies as fractions of the rate: a new rate must move them, or a
   // host running at 48 kHz would hear every band 9 % too high.
   for (int b = 0; b < kNumBands; ++b)
-    mBand[b].setFc(GetParam(kFrequency1 + b)->Value() / mCachedSampleRate);
+    mBands.Section(b).setFc(GetParam(kFrequency1 + b)->Value() / mCachedSampleRate);
   // exp(−2π·20 / fs): a one-pole smoother with a 20 Hz corner.
   const double a = std::exp(-125.66370614359172 / mCachedSampleRate);
   mInputGainSmoother.mCoeff = mOutputGainSmoother.mCoeff = mMixSmoother.mCoeff = a;

@@ -2,7 +2,7 @@
 // The equaliser: eight peaking bands in series between an input and an output gain, with phase,
 // dry/wet mix, bypasses and peak metering, on the VST 3 binding.
 
-#include "filters/Biquad.h"
+#include "filters/BiquadCascade.h"
 #include "framework/gui/GraphicsFactory.h"
 #include "framework/vst3/IVST3Plugin.h"
 
@@ -48,11 +48,14 @@ public:
   void OnParamChange(int paramIdx) override;
   // Audio thread, instance mutex held by the frame. Allocates nothing.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  // The same on 32-bit buffers, converted in the same pass as the first and last stage.
+  void ProcessSingleReplacing(float** inputs, float** outputs, int nFrames) override;
   void PresetsChangedByHost() override;
 
   // Read-only views for tests and tools.
-  const Biquad& GetBand(int band) const { return mBand[band]; }
-  bool IsBandBypassed(int band) const { return mBandBypass[band]; }
+  const Biquad& GetBand(int band) const { return mBands.Section(band); }
+  bool IsBandBypassed(int band) const { return mBands.IsBypassed(band); }
+  BiquadCascade::EKernel GetKernel() const { return mBands.Kernel(); }
   double GetInputMeter(int ch) const { return mInputMeter[ch]; }
   double GetOutputMeter(int ch) const { return mOutputMeter[ch]; }
   double GetMixTarget() const { return mMixTarget; }
@@ -70,9 +73,10 @@ private:
   // indices, then AttachGraphics.
   void MakeEditor(GraphicsFactory makeGraphics);
   void MakePresets();
+  template <class S> void ProcessBlock(const S* inL, const S* inR, S* outL, S* outR, int nFrames);
 
-  Biquad mBand[kNumBands];
-  bool mBandBypass[kNumBands] = {};
+  // The bands in series; the kernel that runs them is chosen when the instance is made.
+  BiquadCascade mBands;
   bool mBypass = false;
   bool mBypassLeft = false;
   bool mBypassRight = false;
@@ -93,4 +97,6 @@ private:
   int mMeterControls[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
   // The smoothed mix for which mDryGain and mWetGain were last computed.
   double mLastMix = -1.0;
+  // Per-frame gains of a chunk while the smoothers glide.
+  double mGlide[4][BiquadCascade::kMaxChunk] = {};
 };

@@ -1,7 +1,7 @@
-// The bare eight-band stereo cascade over 512-frame blocks: the baseline that the product's
-// block routine (gains, mix, cleaning, meters around this cascade) is measured against.
+// The bare eight-band stereo cascade over 512-frame blocks, frame by frame with the reference
+// step and through each kernel of BiquadCascade.
 
-#include "filters/Biquad.h"
+#include "filters/BiquadCascade.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,22 +54,8 @@ template <typename Step> void runCascade(benchmark::State& state, Step step)
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_CascadeScalar(benchmark::State& state)
-{
-  runCascade(state,
-             [](Cascade& bands, Block& b, int i)
-             {
-               double l = b.inL[i], r = b.inR[i];
-               for (Biquad& band : bands)
-                 band.processStereoScalar(l, r);
-               b.outL[i] = l;
-               b.outR[i] = r;
-             });
-}
-BENCHMARK(BM_CascadeScalar);
-
-// processStereo: the packed step where SSE2 exists, unpacked after every section.
-void BM_CascadeProcessStereo(benchmark::State& state)
+// The reference: Biquad's step, one frame at a time through all eight sections.
+void BM_CascadeReference(benchmark::State& state)
 {
   runCascade(state,
              [](Cascade& bands, Block& b, int i)
@@ -81,22 +67,34 @@ void BM_CascadeProcessStereo(benchmark::State& state)
                b.outR[i] = r;
              });
 }
-BENCHMARK(BM_CascadeProcessStereo);
+BENCHMARK(BM_CascadeReference);
 
-#if TARVO_BIQUAD_SSE2
-// The frame stays packed from section to section.
-void BM_CascadeSSE2Packed(benchmark::State& state)
+// The cascade's kernels on the same sections, wet only, unity gains.
+void BM_CascadeKernel(benchmark::State& state)
 {
-  runCascade(state,
-             [](Cascade& bands, Block& b, int i)
-             {
-               __m128d lr = _mm_set_pd(b.inR[i], b.inL[i]);
-               for (Biquad& band : bands)
-                 lr = band.processPair(lr);
-               _mm_storel_pd(&b.outL[i], lr);
-               _mm_storeh_pd(&b.outR[i], lr);
-             });
+  const auto kernel = static_cast<BiquadCascade::EKernel>(state.range(0));
+  BiquadCascade cascade;
+  if (!cascade.SetKernel(kernel))
+  {
+    state.SkipWithError("not supported on this CPU");
+    return;
+  }
+  state.SetLabel(BiquadCascade::KernelName(kernel));
+  const Cascade bands = makeCascade();
+  for (int i = 0; i < 8; ++i)
+    cascade.Section(i) = bands[i];
+  Block b;
+  BiquadCascade::Mix mix;
+  BiquadCascade::Peaks peaks;
+  for (auto _ : state)
+  {
+    cascade.Process(b.inL.data(), b.inR.data(), b.outL.data(), b.outR.data(), kBlock, mix, peaks);
+    benchmark::DoNotOptimize(b.outL.data());
+    benchmark::ClobberMemory();
+  }
+  state.counters["per_frame"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_CascadeSSE2Packed);
-#endif
+BENCHMARK(BM_CascadeKernel)->DenseRange(0, BiquadCascade::kNumKernels - 1);
 } // namespace

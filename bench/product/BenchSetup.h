@@ -1,6 +1,7 @@
 #pragma once
 // A product instance with all eight bands active, settled, and a block of noise.
 
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -8,9 +9,14 @@
 
 constexpr int kBenchBlock = 512;
 
-inline Tarvo* MakeBenchPlug()
+// kernel: a BiquadCascade kernel number, or -1 for the one the instance picks itself.
+inline Tarvo* MakeBenchPlug(int kernel = -1)
 {
+  if (kernel >= 0)
+    setenv("TARVO_KERNEL", BiquadCascade::KernelName(static_cast<BiquadCascade::EKernel>(kernel)),
+           1);
   auto* plug = new Tarvo();
+  unsetenv("TARVO_KERNEL");
   plug->SetSampleRate(48000);
   plug->SetBlockSize(kBenchBlock);
   plug->Reset();

@@ -4,14 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <random>
-#include <vector>
 
 namespace
 {
 auto gainFactor = [](const Biquad& f) { return fastPow10(std::fabs(f.peakGain) / 20.0); };
-auto sameBits = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
 auto sameCoefficients = [](const Biquad& a, const Biquad& b)
 { return a.a0 == b.a0 && a.a1 == b.a1 && a.a2 == b.a2 && a.b1 == b.b1 && a.b2 == b.b2; };
 } // namespace
@@ -88,7 +85,7 @@ TEST(Biquad, StepIsTheDifferenceEquationPerChannelAndSettersKeepTheState)
   {
     const double inL = x(rng), inR = i % 7 == 0 ? 1.0 : 0.0; // noise left, pulses right
     double l = inL, r = inR;
-    f.processStereoScalar(l, r);
+    f.processStereo(l, r);
     ASSERT_NEAR(l, df1(xl, yl, inL), 1e-12) << i;
     ASSERT_NEAR(r, df1(xr, yr, inR), 1e-12) << i;
   }
@@ -98,36 +95,3 @@ TEST(Biquad, StepIsTheDifferenceEquationPerChannelAndSettersKeepTheState)
   EXPECT_TRUE(f.z1L == before.z1L && f.z2L == before.z2L && f.z1R == before.z1R &&
               f.z2R == before.z2R && f.z1L != 0.0);
 }
-
-#if TARVO_BIQUAD_SSE2
-TEST(Biquad, PackedStepsAreBitIdenticalToTheScalarStep)
-{
-  std::mt19937 rng(2024);
-  std::uniform_real_distribution<double> x(-1.0, 1.0), exponent(-40.0, 40.0);
-  std::uniform_real_distribution<double> fc(0.0001, 0.5), q(0.1, 10.0), gain(-18.0, 18.0);
-  for (int trial = 0; trial < 50; ++trial)
-  {
-    // A random eight-section cascade run three ways: scalar, packed frame, processStereo.
-    std::vector<Biquad> scalar;
-    for (int band = 0; band < 8; ++band)
-      scalar.emplace_back(band % 7, fc(rng), q(rng), gain(rng));
-    std::vector<Biquad> pair = scalar, step = scalar;
-    for (int i = 0; i < 512; ++i)
-    {
-      // Wide magnitudes, so that any difference in rounding would show and persist in the states.
-      double l = x(rng) * std::exp2(exponent(rng)), r = x(rng) * std::exp2(exponent(rng));
-      __m128d lr = _mm_set_pd(r, l);
-      double sl = l, sr = r, pl[2];
-      for (int band = 0; band < 8; ++band)
-      {
-        scalar[band].processStereoScalar(l, r);
-        lr = pair[band].processPair(lr);
-        step[band].processStereo(sl, sr);
-      }
-      _mm_storeu_pd(pl, lr);
-      ASSERT_TRUE(sameBits(l, pl[0]) && sameBits(r, pl[1]) && sameBits(l, sl) && sameBits(r, sr))
-          << trial << ":" << i;
-    }
-  }
-}
-#endif
