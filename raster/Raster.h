@@ -322,10 +322,22 @@ private:
 
 // --- PNG -------------------------------------------------------------------------------------
 
+// The largest image any loader accepts, checked before pixel memory is taken: no image the
+// editor loads comes near it (the tallest, a 3x knob strip, is 213 x ~47000 = 10 M pixels; the
+// 3x background ~3100 x 1310), and a crafted header cannot make a loader ask for gigabytes.
+constexpr long long kRasterMaxImageSide = 65535;
+constexpr long long kRasterMaxImagePixels = 16LL << 20; // 64 MB of pixels
+inline bool RasterImageSizeAllowed(long long w, long long h)
+{
+  return w > 0 && h > 0 && w <= kRasterMaxImageSide && h <= kRasterMaxImageSide &&
+         w * h <= kRasterMaxImagePixels;
+}
+
 // Decodes a PNG file into a new bitmap (line alignment 4; the caller owns it): every colour type
 // and depth, transparency chunks as alpha, 16-bit samples cut to 8 bits, straight alpha; images
 // without alpha are opaque. Null when the file cannot be read, lacks the PNG signature, is
-// rejected by libpng, or is larger than 32768 pixels on a side or 2^25 pixels in all.
+// rejected by libpng, exceeds RasterImageSizeAllowed, or is too short to hold the pixels its
+// header declares even at deflate's best compression.
 RasterMemBitmap* RasterLoadPNG(const char* path);
 RasterMemBitmap* RasterLoadPNGFromMemory(const void* data, size_t size);
 

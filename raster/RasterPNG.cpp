@@ -15,8 +15,9 @@
 namespace
 {
 
-constexpr png_uint_32 kMaxSide = 32768;
-constexpr unsigned long long kMaxPixels = 1ULL << 25;
+constexpr png_uint_32 kMaxSide = static_cast<png_uint_32>(kRasterMaxImageSide);
+// Deflate cannot shrink data by more than about 1032:1.
+constexpr unsigned long long kMaxDeflateRatio = 1032;
 
 struct MemReader
 {
@@ -67,8 +68,12 @@ RasterMemBitmap* Decode(const unsigned char* data, size_t size)
   png_uint_32 w = 0, h = 0;
   int depth = 0, colorType = 0, interlace = 0;
   png_get_IHDR(png, info, &w, &h, &depth, &colorType, &interlace, nullptr, nullptr);
-  if (w == 0 || h == 0 || static_cast<unsigned long long>(w) * h > kMaxPixels)
-    png_error(png, "too large");
+  if (!RasterImageSizeAllowed(w, h)) png_error(png, "too large");
+  // A header may claim far more pixels than the file can carry; such a file would fail only
+  // after the bitmap was allocated, so it is refused first.
+  const unsigned long long packedBytes =
+      (static_cast<unsigned long long>(w) * h * png_get_channels(png, info) * depth + 7) / 8;
+  if (packedBytes > kMaxDeflateRatio * size + 1024) png_error(png, "too short for its size");
 
   const bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
   if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);

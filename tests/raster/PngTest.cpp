@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -149,4 +151,63 @@ TEST(RasterPng, WrittenFilesReadBackExactly)
   RasterMemBitmap empty;
   EXPECT_FALSE(RasterWritePNG(&empty, path.c_str()));
   std::remove(path.c_str());
+}
+
+namespace
+{
+// A PNG of w x h of one grey level, written row by row with libpng.
+Bytes MakeBlankPng(int w, int h)
+{
+  Bytes out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) return {};
+  png_set_write_fn(png, &out, Append, nullptr);
+  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  Bytes row(static_cast<size_t>(w), 0x40);
+  for (int y = 0; y < h; ++y)
+    png_write_row(png, row.data());
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+// The same file with its header claiming another size (the CRC recomputed): the data no longer
+// fits, which a decoder only finds out after allocating for the claimed size.
+Bytes Resized(Bytes file, uint32_t w, uint32_t h)
+{
+  for (int i = 0; i < 4; ++i)
+  {
+    file[16 + i] = static_cast<unsigned char>(w >> (24 - 8 * i));
+    file[20 + i] = static_cast<unsigned char>(h >> (24 - 8 * i));
+  }
+  const uint32_t crc = static_cast<uint32_t>(crc32(0, file.data() + 12, 17));
+  for (int i = 0; i < 4; ++i)
+    file[29 + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
+  return file;
+}
+} // namespace
+
+TEST(RasterPng, ImagesBeyondWhatTheEditorNeedsAreRefused)
+{
+  // The tallest skin image at 3x: a 213 x 47034 knob strip.
+  const Bytes strip = MakeBlankPng(213, 47034);
+  std::unique_ptr<RasterMemBitmap> b(RasterLoadPNGFromMemory(strip.data(), strip.size()));
+  ASSERT_TRUE(b);
+  EXPECT_EQ(47034, b->getHeight());
+  EXPECT_TRUE(RasterImageSizeAllowed(3100, 1310));
+  EXPECT_FALSE(RasterImageSizeAllowed(65536, 1));
+  EXPECT_FALSE(RasterImageSizeAllowed(4097, 4096));
+
+  const Bytes small = MakeBlankPng(16, 16);
+  ASSERT_FALSE(Decode(small).empty());
+  for (auto [w, h] : std::vector<std::pair<uint32_t, uint32_t>>{
+           {65536, 1}, {1, 70000}, {5000, 5000}, {0x7FFFFFFF, 0x7FFFFFFF}})
+    EXPECT_EQ(nullptr, RasterLoadPNGFromMemory(Resized(small, w, h).data(), small.size()))
+        << w << " x " << h;
+  // Within the limits but far more pixels than a hundred bytes can hold.
+  const Bytes claims = Resized(small, 4000, 4000);
+  EXPECT_EQ(nullptr, RasterLoadPNGFromMemory(claims.data(), claims.size()));
 }
