@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -39,12 +40,12 @@ struct Loaded
 {
   std::unique_ptr<PluginModule> module;
   std::unique_ptr<PluginInstance> plug;
-  explicit Loaded(int channels = 2, int32 sampleSize = kSample32)
+  explicit Loaded(int channels = 2, int32 sampleSize = kSample32, Linux::IRunLoop* loop = nullptr)
   {
     std::string error;
     module = PluginModule::Load(TARVO_BUNDLE, error);
     EXPECT_TRUE(module) << error;
-    plug = PluginInstance::Create(*module, error);
+    plug = PluginInstance::Create(*module, error, {}, {}, loop);
     EXPECT_TRUE(plug) << error;
     EXPECT_TRUE(plug->Configure(channels, 48000.0, 512, sampleSize, kRealtime, error)) << error;
     plug->SetActive(true);
@@ -179,6 +180,80 @@ TEST(Module, ProgramChangeAndHostBypassThroughQueues)
   EXPECT_NE(in, l.Process(in));
   l.plug->QueueChange(kHostBypass, 0.51);
   EXPECT_EQ(in, l.Process(in));
+}
+
+std::vector<ComponentHandler::Event> Restarts(PluginInstance& plug)
+{
+  std::vector<ComponentHandler::Event> restarts;
+  for (const auto& e : plug.Handler().Events())
+    if (e.kind == ComponentHandler::Event::kRestart) restarts.push_back(e);
+  return restarts;
+}
+
+TEST(Module, HostBypassAndProgramReadBackFromTheController)
+{
+  Loaded l;
+  EXPECT_EQ(kResultOk, l.plug->SetControllerValue(kHostBypass, 1.0));
+  EXPECT_EQ(1.0, l.plug->ControllerValue(kHostBypass));
+  EXPECT_EQ(kResultOk, l.plug->SetControllerValue(kPreset, 9.0 / 32));
+  EXPECT_EQ(9.0 / 32, l.plug->ControllerValue(kPreset));
+}
+
+TEST(Module, AHostProgramChangeIsAnnouncedOnceFromTheRunLoopAfterTheCall)
+{
+  auto* loop = new HostRunLoop;
+  {
+    Loaded l(2, kSample32, loop);
+    Loaded ref;
+    ref.plug->QueueChange(kPreset, 3.0 / 32);
+    ref.plug->Flush();
+    const auto ui = std::this_thread::get_id();
+
+    // From the host's own program list: the controller's half, then the processor's.
+    l.plug->SetParameter(kPreset, 3.0 / 32);
+    for (ParamID i = 0; i < 39; ++i)
+      EXPECT_EQ(ref.plug->ControllerValue(i), l.plug->ControllerValue(i)) << i;
+    l.plug->Flush();
+    EXPECT_TRUE(Restarts(*l.plug).empty());
+    loop->RunFor(std::chrono::milliseconds(150));
+    auto restarts = Restarts(*l.plug);
+    ASSERT_EQ(1u, restarts.size());
+    EXPECT_EQ(static_cast<double>(kParamValuesChanged), restarts[0].value);
+    EXPECT_EQ(ui, restarts[0].thread);
+    EXPECT_FALSE(restarts[0].insideHostCall);
+
+    // Automation of the program parameter, arriving on the audio thread only.
+    std::thread audio(
+        [&]
+        {
+          l.plug->QueueChange(kPreset, 9.0 / 32);
+          l.plug->Flush();
+        });
+    audio.join();
+    EXPECT_EQ(1u, Restarts(*l.plug).size());
+    loop->RunFor(std::chrono::milliseconds(150));
+    restarts = Restarts(*l.plug);
+    ASSERT_EQ(2u, restarts.size());
+    EXPECT_EQ(ui, restarts[1].thread);
+    EXPECT_FALSE(restarts[1].insideHostCall);
+    EXPECT_EQ(9.0 / 32, l.plug->ControllerValue(kPreset));
+  }
+  // The instance unregistered its timer when it went.
+  EXPECT_EQ(0u, loop->Timers());
+  loop->release();
+}
+
+TEST(Module, WithoutARunLoopTheValuesAreStillCurrent)
+{
+  Loaded l;
+  l.plug->SetParameter(kPreset, 3.0 / 32);
+  l.plug->Flush();
+  std::vector<uint8_t> state;
+  l.plug->GetControllerState(state);
+  double gain = 0;
+  std::memcpy(&gain, state.data(), 8);
+  EXPECT_NE(0.0, gain); // "Massiv Kick" lifts band 1
+  EXPECT_TRUE(Restarts(*l.plug).empty());
 }
 
 TEST(Module, MonoAndStereoButNotMonoToStereo)

@@ -26,6 +26,106 @@ void ToString128(const std::string& text, String128 out)
   out[n] = 0;
 }
 
+// --- HostCallScope ---
+
+namespace
+{
+thread_local int tHostCallDepth = 0;
+} // namespace
+
+HostCallScope::HostCallScope()
+{
+  ++tHostCallDepth;
+}
+HostCallScope::~HostCallScope()
+{
+  --tHostCallDepth;
+}
+bool HostCallScope::Inside()
+{
+  return tHostCallDepth > 0;
+}
+
+// --- HostRunLoop ---
+
+HostRunLoop::HostRunLoop()
+{
+  FUNKNOWN_CTOR
+}
+HostRunLoop::~HostRunLoop()
+{
+  for (Timer& t : mTimers)
+    t.handler->release();
+  for (Linux::IEventHandler* h : mHandlers)
+    h->release();
+  FUNKNOWN_DTOR
+}
+IMPLEMENT_FUNKNOWN_METHODS(HostRunLoop, Linux::IRunLoop, Linux::IRunLoop::iid)
+
+tresult PLUGIN_API HostRunLoop::registerEventHandler(Linux::IEventHandler* handler,
+                                                     Linux::FileDescriptor fd)
+{
+  if (!handler || fd < 0) return kInvalidArgument;
+  handler->addRef();
+  mHandlers.push_back(handler);
+  return kResultOk;
+}
+
+tresult PLUGIN_API HostRunLoop::unregisterEventHandler(Linux::IEventHandler* handler)
+{
+  auto it = std::find(mHandlers.begin(), mHandlers.end(), handler);
+  if (it == mHandlers.end()) return kResultFalse;
+  (*it)->release();
+  mHandlers.erase(it);
+  return kResultOk;
+}
+
+tresult PLUGIN_API HostRunLoop::registerTimer(Linux::ITimerHandler* handler,
+                                              Linux::TimerInterval milliseconds)
+{
+  if (!handler || milliseconds == 0) return kInvalidArgument;
+  handler->addRef();
+  const std::chrono::milliseconds interval(milliseconds);
+  mTimers.push_back({handler, interval, std::chrono::steady_clock::now() + interval});
+  return kResultOk;
+}
+
+tresult PLUGIN_API HostRunLoop::unregisterTimer(Linux::ITimerHandler* handler)
+{
+  for (auto it = mTimers.begin(); it != mTimers.end(); ++it)
+    if (it->handler == handler)
+    {
+      it->handler->release();
+      mTimers.erase(it);
+      return kResultOk;
+    }
+  return kResultFalse;
+}
+
+void HostRunLoop::RunFor(std::chrono::milliseconds duration)
+{
+  const auto end = std::chrono::steady_clock::now() + duration;
+  do
+  {
+    const auto now = std::chrono::steady_clock::now();
+    // A handler may unregister timers while it runs: each pass works on a referenced copy.
+    std::vector<Linux::ITimerHandler*> due;
+    for (Timer& t : mTimers)
+      if (t.due <= now)
+      {
+        t.due = now + t.interval;
+        t.handler->addRef();
+        due.push_back(t.handler);
+      }
+    for (Linux::ITimerHandler* h : due)
+    {
+      h->onTimer();
+      h->release();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  } while (std::chrono::steady_clock::now() < end);
+}
+
 // --- HostApplication ---
 
 HostApplication::HostApplication()
@@ -34,9 +134,31 @@ HostApplication::HostApplication()
 }
 HostApplication::~HostApplication()
 {
+  OfferRunLoop(nullptr);
   FUNKNOWN_DTOR
 }
-IMPLEMENT_FUNKNOWN_METHODS(HostApplication, IHostApplication, IHostApplication::iid)
+IMPLEMENT_REFCOUNT(HostApplication)
+
+tresult PLUGIN_API HostApplication::queryInterface(const TUID iid, void** obj)
+{
+  QUERY_INTERFACE(iid, obj, FUnknown::iid, IHostApplication)
+  QUERY_INTERFACE(iid, obj, IHostApplication::iid, IHostApplication)
+  if (mRunLoop && FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
+  {
+    mRunLoop->addRef();
+    *obj = mRunLoop;
+    return kResultOk;
+  }
+  *obj = nullptr;
+  return kNoInterface;
+}
+
+void HostApplication::OfferRunLoop(Linux::IRunLoop* loop)
+{
+  if (loop) loop->addRef();
+  if (mRunLoop) mRunLoop->release();
+  mRunLoop = loop;
+}
 
 tresult PLUGIN_API HostApplication::getName(String128 name)
 {
@@ -176,10 +298,21 @@ tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj)
   return kNoInterface;
 }
 
-void ComponentHandler::Report(const Event& event)
+void ComponentHandler::Report(Event event)
 {
-  mEvents.push_back(event);
+  event.thread = std::this_thread::get_id();
+  event.insideHostCall = HostCallScope::Inside();
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mEvents.push_back(event);
+  }
   if (mObserver) mObserver(event);
+}
+
+std::vector<ComponentHandler::Event> ComponentHandler::Events() const
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mEvents;
 }
 
 tresult PLUGIN_API ComponentHandler::beginEdit(ParamID id)

@@ -3,20 +3,25 @@
 // for split plug-ins' IConnectionPoint traffic), the component handler, a memory stream, and the
 // parameter change queues of a process call. Written on pluginterfaces only.
 //
-// Threads: one host thread drives everything (the tools are single-threaded).
+// Threads: one host thread (the "UI thread") drives everything but process calls, which tests may
+// make from a thread of their own; the component handler records from any thread.
 
 #include "pluginterfaces/base/ibstream.h"
+#include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "pluginterfaces/vst/ivstmessage.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tarvo::vst3host
@@ -25,7 +30,54 @@ namespace tarvo::vst3host
 /// The name the host gives itself through IHostApplication::getName.
 inline constexpr const char* kHostName = "Tarvo vst3host";
 
-/// IHostApplication: the host's name, and IMessage/IAttributeList objects on request.
+/// Marks the calling thread as inside a call the host makes into the plug-in, for as long as it
+/// lives; what the plug-in calls back meanwhile is recorded as made inside the host's call.
+class HostCallScope
+{
+public:
+  HostCallScope();
+  ~HostCallScope();
+  HostCallScope(const HostCallScope&) = delete;
+  HostCallScope& operator=(const HostCallScope&) = delete;
+  static bool Inside();
+};
+
+/// A run loop with timers, as a Linux host offers one (Steinberg::Linux::IRunLoop). Timers fire
+/// only while the owner runs RunFor, on the owner's thread and outside any HostCallScope. Event
+/// handlers are accepted and never called (there are no file descriptors to watch here).
+class HostRunLoop : public Steinberg::Linux::IRunLoop
+{
+public:
+  HostRunLoop();
+  virtual ~HostRunLoop();
+  Steinberg::tresult PLUGIN_API registerEventHandler(Steinberg::Linux::IEventHandler* handler,
+                                                     Steinberg::Linux::FileDescriptor fd) override;
+  Steinberg::tresult PLUGIN_API
+  unregisterEventHandler(Steinberg::Linux::IEventHandler* handler) override;
+  Steinberg::tresult PLUGIN_API
+  registerTimer(Steinberg::Linux::ITimerHandler* handler,
+                Steinberg::Linux::TimerInterval milliseconds) override;
+  Steinberg::tresult PLUGIN_API unregisterTimer(Steinberg::Linux::ITimerHandler* handler) override;
+  DECLARE_FUNKNOWN_METHODS
+
+  /// Runs due timers for this long (at least one pass).
+  void RunFor(std::chrono::milliseconds duration);
+  size_t Timers() const { return mTimers.size(); }
+  size_t EventHandlers() const { return mHandlers.size(); }
+
+private:
+  struct Timer
+  {
+    Steinberg::Linux::ITimerHandler* handler; // referenced
+    std::chrono::milliseconds interval;
+    std::chrono::steady_clock::time_point due;
+  };
+  std::vector<Timer> mTimers;
+  std::vector<Steinberg::Linux::IEventHandler*> mHandlers; // referenced
+};
+
+/// IHostApplication: the host's name, and IMessage/IAttributeList objects on request; the run
+/// loop, when one is offered, through queryInterface as some hosts do.
 class HostApplication : public Steinberg::Vst::IHostApplication
 {
 public:
@@ -35,6 +87,12 @@ public:
   Steinberg::tresult PLUGIN_API createInstance(Steinberg::TUID cid, Steinberg::TUID iid,
                                                void** obj) override;
   DECLARE_FUNKNOWN_METHODS
+
+  /// Offered to the plug-in from now on (referenced); null offers none.
+  void OfferRunLoop(Steinberg::Linux::IRunLoop* loop);
+
+private:
+  Steinberg::Linux::IRunLoop* mRunLoop = nullptr;
 };
 
 class HostAttributeList : public Steinberg::Vst::IAttributeList
@@ -94,8 +152,10 @@ public:
       kRestart,
       kContextMenu
     } kind;
-    Steinberg::Vst::ParamID id; // contextMenu: kNoParamId when asked for no parameter
-    double value;               // performEdit: the normalised value; restartComponent: the flags
+    Steinberg::Vst::ParamID id;  // contextMenu: kNoParamId when asked for no parameter
+    double value;                // performEdit: the normalised value; restartComponent: the flags
+    std::thread::id thread{};    // the thread the plug-in called from
+    bool insideHostCall = false; // made while that thread was inside a call of the host's
   };
   using Observer = std::function<void(const Event&)>;
 
@@ -111,11 +171,12 @@ public:
   DECLARE_FUNKNOWN_METHODS
 
   /// Every call so far, in order.
-  const std::vector<Event>& Events() const { return mEvents; }
+  std::vector<Event> Events() const;
 
 private:
-  void Report(const Event& event);
+  void Report(Event event);
   Observer mObserver;
+  mutable std::mutex mMutex;
   std::vector<Event> mEvents;
 };
 

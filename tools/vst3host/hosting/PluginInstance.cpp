@@ -43,8 +43,10 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b)
 
 std::unique_ptr<PluginInstance> PluginInstance::Create(PluginModule& module, std::string& error,
                                                        const std::string& className,
-                                                       ComponentHandler::Observer observer)
+                                                       ComponentHandler::Observer observer,
+                                                       Linux::IRunLoop* runLoop)
 {
+  HostCallScope scope;
   const std::vector<ClassDescription> classes = module.Classes();
   const ClassDescription* chosen = nullptr;
   for (const ClassDescription& c : classes)
@@ -69,6 +71,7 @@ std::unique_ptr<PluginInstance> PluginInstance::Create(PluginModule& module, std
   instance->mModule = &module;
   instance->mClass = *chosen;
   instance->mHost = new HostApplication;
+  instance->mHost->OfferRunLoop(runLoop);
   instance->mHandler = new ComponentHandler(std::move(observer));
   instance->mInputChanges = new ParameterChanges;
   instance->mOutputChanges = new ParameterChanges;
@@ -142,6 +145,7 @@ std::unique_ptr<PluginInstance> PluginInstance::Create(PluginModule& module, std
 
 PluginInstance::~PluginInstance()
 {
+  HostCallScope scope;
   if (mActive) SetActive(false);
   if (mComponentConnection && mControllerConnection)
   {
@@ -276,6 +280,7 @@ PluginInstance::ProgramListFor(const ParameterDescription& param) const
 bool PluginInstance::Configure(int channels, double sampleRate, int32 maxBlockSize,
                                int32 sampleSize, int32 processMode, std::string& error)
 {
+  HostCallScope scope;
   const SpeakerArrangement main = channels == 1 ? SpeakerArr::kMono : SpeakerArr::kStereo;
   const int32 numIns = mComponent->getBusCount(kAudio, kInput);
   const int32 numOuts = mComponent->getBusCount(kAudio, kOutput);
@@ -372,6 +377,7 @@ void PluginInstance::PrepareBusBuffers()
 
 bool PluginInstance::SetActive(bool active)
 {
+  HostCallScope scope;
   if (active == mActive) return true;
   if (active)
   {
@@ -388,8 +394,20 @@ bool PluginInstance::SetActive(bool active)
 
 void PluginInstance::SetParameter(ParamID id, ParamValue normalized)
 {
-  mController->setParamNormalized(id, normalized);
+  SetControllerValue(id, normalized);
   QueueChange(id, normalized);
+}
+
+tresult PluginInstance::SetControllerValue(ParamID id, ParamValue normalized)
+{
+  HostCallScope scope;
+  return mController->setParamNormalized(id, normalized);
+}
+
+ParamValue PluginInstance::ControllerValue(ParamID id)
+{
+  HostCallScope scope;
+  return mController->getParamNormalized(id);
 }
 
 void PluginInstance::QueueChange(ParamID id, ParamValue normalized, int32 sampleOffset)
@@ -400,6 +418,7 @@ void PluginInstance::QueueChange(ParamID id, ParamValue normalized, int32 sample
 template <typename Sample>
 tresult PluginInstance::ProcessBlock(Sample* const* in, Sample* const* out, int32 frames)
 {
+  HostCallScope scope;
   constexpr bool is64 = sizeof(Sample) == sizeof(double);
   auto attach = [&](std::vector<BusBuffers>& buses, std::vector<AudioBusBuffers>& headers,
                     Sample* const* main)
@@ -471,6 +490,7 @@ tresult PluginInstance::Flush()
 
 tresult PluginInstance::GetComponentState(std::vector<std::uint8_t>& bytes)
 {
+  HostCallScope scope;
   auto* stream = new MemoryStream;
   const tresult result = mComponent->getState(stream);
   bytes = stream->Bytes();
@@ -480,6 +500,7 @@ tresult PluginInstance::GetComponentState(std::vector<std::uint8_t>& bytes)
 
 tresult PluginInstance::GetControllerState(std::vector<std::uint8_t>& bytes)
 {
+  HostCallScope scope;
   auto* stream = new MemoryStream;
   const tresult result = mController->getState(stream);
   bytes = stream->Bytes();
@@ -489,6 +510,7 @@ tresult PluginInstance::GetControllerState(std::vector<std::uint8_t>& bytes)
 
 tresult PluginInstance::SetComponentState(const std::vector<std::uint8_t>& bytes)
 {
+  HostCallScope scope;
   auto* stream = new MemoryStream(bytes);
   tresult result = mComponent->setState(stream);
   if (!mSingleComponent && result == kResultOk)
@@ -502,6 +524,7 @@ tresult PluginInstance::SetComponentState(const std::vector<std::uint8_t>& bytes
 
 tresult PluginInstance::SetControllerState(const std::vector<std::uint8_t>& bytes)
 {
+  HostCallScope scope;
   auto* stream = new MemoryStream(bytes);
   tresult result = mController->setState(stream);
   stream->release();

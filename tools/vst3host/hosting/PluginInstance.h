@@ -59,10 +59,14 @@ class PluginInstance
 public:
   /// Creates and initialises an instance of the class named className, or of the module's first
   /// class of category "Audio Module Class" when className is empty. Null with a reason in error
-  /// on failure. The module must outlive the instance.
+  /// on failure. The module must outlive the instance. A run loop given is offered through the
+  /// host application (as some hosts do besides the plug frame).
+  ///
+  /// Every call below that enters the plug-in is made inside a HostCallScope.
   static std::unique_ptr<PluginInstance> Create(PluginModule& module, std::string& error,
                                                 const std::string& className = {},
-                                                ComponentHandler::Observer observer = {});
+                                                ComponentHandler::Observer observer = {},
+                                                Steinberg::Linux::IRunLoop* runLoop = nullptr);
   ~PluginInstance();
 
   PluginInstance(const PluginInstance&) = delete;
@@ -109,6 +113,10 @@ public:
   // --- Parameters ---
   /// Sets the controller's value and queues the change for the next process call.
   void SetParameter(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue normalized);
+  /// The controller's value only (setParamNormalized) / its read-back (getParamNormalized).
+  Steinberg::tresult SetControllerValue(Steinberg::Vst::ParamID id,
+                                        Steinberg::Vst::ParamValue normalized);
+  Steinberg::Vst::ParamValue ControllerValue(Steinberg::Vst::ParamID id);
   /// Queues a point for the next process call only.
   void QueueChange(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue normalized,
                    Steinberg::int32 sampleOffset = 0);
