@@ -388,7 +388,7 @@ void IVST3Plugin::ApplyParameterChanges(IParameterChanges* changes)
   }
 }
 
-void IVST3Plugin::ApplyEvents(IEventList* events)
+void IVST3Plugin::ApplyEvents(IEventList* events, int from, int to, int last)
 {
   if (!DoesMIDI() || !events) return;
   const int32 n = events->getEventCount();
@@ -396,16 +396,19 @@ void IVST3Plugin::ApplyEvents(IEventList* events)
   {
     Event e{};
     if (events->getEvent(i, e) != kResultOk) continue;
+    // Offsets outside the block are held to its ends, so no event is lost.
+    const int at = e.sampleOffset < 0 ? 0 : (e.sampleOffset > last ? last : e.sampleOffset);
+    if (at < from || at >= to) continue;
     IMidiMsg msg;
     if (e.type == Event::kNoteOnEvent)
     {
-      msg.MakeNoteOnMsg(e.noteOn.pitch, TruncToInt(e.noteOn.velocity * 127), e.sampleOffset,
+      msg.MakeNoteOnMsg(e.noteOn.pitch, TruncToInt(e.noteOn.velocity * 127), at - from,
                         e.noteOn.channel);
       ProcessMidiMsg(&msg);
     }
     else if (e.type == Event::kNoteOffEvent)
     {
-      msg.MakeNoteOffMsg(e.noteOff.pitch, e.sampleOffset, e.noteOff.channel);
+      msg.MakeNoteOffMsg(e.noteOff.pitch, at - from, e.noteOff.channel);
       ProcessMidiMsg(&msg);
     }
   }
@@ -478,12 +481,17 @@ void IVST3Plugin::ConnectAndAttach(ProcessData& data, int offset, int nFrames)
 template <class Sample> void IVST3Plugin::ProcessAudio(ProcessData& data)
 {
   const int total = data.numSamples;
-  if (total <= 0 || mBlockSize <= 0) return;
+  if (total <= 0 || mBlockSize <= 0)
+  {
+    ApplyEvents(data.inputEvents, 0, 1, 0);
+    return;
+  }
   // Hosts may pass blocks longer than they announced; the scratch buffers hold mBlockSize
-  // samples, so such a block is processed in pieces.
+  // samples, so such a block is processed in pieces, each with the events that fall into it.
   for (int offset = 0; offset < total; offset += mBlockSize)
   {
     const int n = total - offset < mBlockSize ? total - offset : mBlockSize;
+    ApplyEvents(data.inputEvents, offset, offset + n, total - 1);
     ConnectAndAttach<Sample>(data, offset, n);
     if (mIsBypassed)
       PassThroughBuffers(Sample(0), n);
@@ -497,11 +505,12 @@ tresult PLUGIN_API IVST3Plugin::process(ProcessData& data)
   RecursiveMutex::Lock lock(mMutex);
   if (data.processContext) mProcessContext = *data.processContext;
   ApplyParameterChanges(data.inputParameterChanges);
-  ApplyEvents(data.inputEvents);
   if (processSetup.symbolicSampleSize == kSample32)
     ProcessAudio<Sample32>(data);
   else if (processSetup.symbolicSampleSize == kSample64)
     ProcessAudio<Sample64>(data);
+  else
+    ApplyEvents(data.inputEvents, 0, 1, 0);
   return kResultOk;
 }
 

@@ -142,7 +142,9 @@ protected:
 
 private:
   void ApplyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
-  void ApplyEvents(Steinberg::Vst::IEventList* events);
+  // Hands the note-ons and note-offs whose offsets (held into 0 … last) fall into from … to-1
+  // to ProcessMidiMsg, with offsets counted from `from`.
+  void ApplyEvents(Steinberg::Vst::IEventList* events, int from, int to, int last);
   template <class Sample> void ProcessAudio(Steinberg::Vst::ProcessData& data);
   template <class Sample>
   void ConnectAndAttach(Steinberg::Vst::ProcessData& data, int offset, int nFrames);

@@ -345,6 +345,36 @@ IContextMenu* PLUGIN_API ComponentHandler::createContextMenu(IPlugView*, const P
   return nullptr;
 }
 
+// --- EventList ---
+
+EventList::EventList()
+{
+  FUNKNOWN_CTOR
+}
+EventList::~EventList()
+{
+  FUNKNOWN_DTOR
+}
+IMPLEMENT_FUNKNOWN_METHODS(EventList, IEventList, IEventList::iid)
+
+int32 PLUGIN_API EventList::getEventCount()
+{
+  return static_cast<int32>(mEvents.size());
+}
+
+tresult PLUGIN_API EventList::getEvent(int32 index, Event& e)
+{
+  if (index < 0 || index >= getEventCount()) return kInvalidArgument;
+  e = mEvents[static_cast<size_t>(index)];
+  return kResultOk;
+}
+
+tresult PLUGIN_API EventList::addEvent(Event& e)
+{
+  mEvents.push_back(e);
+  return kResultOk;
+}
+
 // --- MemoryStream ---
 
 MemoryStream::MemoryStream()

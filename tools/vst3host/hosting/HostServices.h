@@ -10,6 +10,7 @@
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
+#include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
 #include "pluginterfaces/vst/ivstmessage.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
@@ -242,6 +243,23 @@ public:
 
 private:
   std::vector<ParamValueQueue*> mQueues; // referenced
+};
+
+/// The input events of one process call, in the order added.
+class EventList : public Steinberg::Vst::IEventList
+{
+public:
+  EventList();
+  virtual ~EventList();
+  Steinberg::int32 PLUGIN_API getEventCount() override;
+  Steinberg::tresult PLUGIN_API getEvent(Steinberg::int32 index, Steinberg::Vst::Event& e) override;
+  Steinberg::tresult PLUGIN_API addEvent(Steinberg::Vst::Event& e) override;
+  DECLARE_FUNKNOWN_METHODS
+
+  void Clear() { mEvents.clear(); }
+
+private:
+  std::vector<Steinberg::Vst::Event> mEvents;
 };
 
 /// Narrows a UTF-16 string to 8 bits (non-ASCII characters become '?').

@@ -75,6 +75,7 @@ std::unique_ptr<PluginInstance> PluginInstance::Create(PluginModule& module, std
   instance->mHandler = new ComponentHandler(std::move(observer));
   instance->mInputChanges = new ParameterChanges;
   instance->mOutputChanges = new ParameterChanges;
+  instance->mInputEvents = new EventList;
 
   IPluginFactory* factory = module.Factory();
   void* obj = nullptr;
@@ -163,6 +164,7 @@ PluginInstance::~PluginInstance()
   Release(mComponent);
   Release(mInputChanges);
   Release(mOutputChanges);
+  Release(mInputEvents);
   Release(mHandler);
   Release(mHost);
 }
@@ -410,6 +412,12 @@ ParamValue PluginInstance::ControllerValue(ParamID id)
   return mController->getParamNormalized(id);
 }
 
+void PluginInstance::QueueEvent(const Event& event)
+{
+  Event e = event;
+  mInputEvents->addEvent(e);
+}
+
 void PluginInstance::QueueChange(ParamID id, ParamValue normalized, int32 sampleOffset)
 {
   mInputChanges->Add(id, normalized, sampleOffset);
@@ -455,10 +463,12 @@ tresult PluginInstance::ProcessBlock(Sample* const* in, Sample* const* out, int3
   data.outputs = mOutputs.empty() ? nullptr : mOutputs.data();
   data.inputParameterChanges = mInputChanges;
   data.outputParameterChanges = mOutputChanges;
+  data.inputEvents = mInputEvents;
   data.processContext = &mContext;
   const tresult result = mProcessor->process(data);
   mInputChanges->Clear();
   mOutputChanges->Clear();
+  mInputEvents->Clear();
   mContext.projectTimeSamples += frames;
   mContext.projectTimeMusic =
       static_cast<double>(mContext.projectTimeSamples) / mSetup.sampleRate * mContext.tempo / 60.0;

@@ -121,6 +121,9 @@ public:
   void QueueChange(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue normalized,
                    Steinberg::int32 sampleOffset = 0);
 
+  /// Queues an input event for the next process call.
+  void QueueEvent(const Steinberg::Vst::Event& event);
+
   // --- Processing (active). Buffers are planar, Channels() channels of `frames` samples. ---
   Steinberg::tresult Process(float* const* in, float* const* out, Steinberg::int32 frames);
   Steinberg::tresult Process(double* const* in, double* const* out, Steinberg::int32 frames);
@@ -172,6 +175,7 @@ private:
   std::vector<Steinberg::Vst::AudioBusBuffers> mOutputs;
   ParameterChanges* mInputChanges = nullptr;
   ParameterChanges* mOutputChanges = nullptr;
+  EventList* mInputEvents = nullptr;
   Steinberg::Vst::ProcessContext mContext{};
 };
 
