@@ -67,10 +67,39 @@ template <int kSlots> void Wave(Plan& p, int n)
     if (!masked || f >= 0) _mm_store_pd(wet + 2 * f, _mm256_extractf128_pd(y[V - 1], 1));
   };
 
+  // The steady steps, three at a time. A step leaves the new z1 where z2 was, the new z2 where
+  // its input was (which took y's place) and y where z1 was; three steps bring every value back
+  // to its register, so the loop needs no moves between them.
+  auto turn = [&](int t, __m256d* z1r, __m256d* z2r, __m256d* yr) __attribute__((always_inline))
+  {
+    const __m128d x = _mm_load_pd(dry + 2 * t);
+#pragma GCC unroll 4
+    for (int j = V - 1; j > 0; --j)
+      yr[j] = _mm256_permute2f128_pd(yr[j - 1], yr[j], 0x21);
+    yr[0] = _mm256_insertf128_pd(_mm256_castpd128_pd256(x), _mm256_castpd256_pd128(yr[0]), 1);
+#pragma GCC unroll 4
+    for (int j = 0; j < V; ++j)
+    {
+      const __m256d in = yr[j];
+      z1r[j] = _mm256_fmadd_pd(in, a0[j], z1r[j]);      // out
+      z2r[j] = _mm256_fmadd_pd(in, a1[j], z2r[j]);      // in a1 + z2
+      yr[j] = _mm256_mul_pd(in, a2[j]);                 // in a2
+      z2r[j] = _mm256_fnmadd_pd(b1[j], z1r[j], z2r[j]); // new z1
+      yr[j] = _mm256_fnmadd_pd(b2[j], z1r[j], yr[j]);   // new z2
+    }
+    _mm_store_pd(wet + 2 * (t - (kSlots - 1)), _mm256_extractf128_pd(z1r[V - 1], 1));
+  };
+
   const int ramp = kSlots - 1, total = n + kSlots - 1;
   int t = 0;
   for (; t < ramp; ++t)
     step(t, true);
+  for (; t + 3 <= n; t += 3)
+  {
+    turn(t, z1, z2, y);     // now z1 in z2, z2 in y, y in z1
+    turn(t + 1, z2, y, z1); // now z1 in y, z2 in z1, y in z2
+    turn(t + 2, y, z1, z2); // back in place
+  }
   for (; t < n; ++t)
     step(t, false);
   for (; t < total; ++t)
@@ -83,11 +112,96 @@ template <int kSlots> void Wave(Plan& p, int n)
   }
 }
 
+// Two frames at once, as [left f, right f, left f+1, right f+1].
+inline __m256d LoadTwo(const double* l, const double* r, int f)
+{
+  const __m256d split = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(l + f)),
+                                             _mm_loadu_pd(r + f), 1); // l f, l f+1, r f, r f+1
+  return _mm256_permute4x64_pd(split, _MM_SHUFFLE(3, 1, 2, 0));
+}
+
+inline __m256d LoadTwo(const float* l, const float* r, int f)
+{
+  const __m128 both =
+      _mm_loadh_pi(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(l + f))),
+                   reinterpret_cast<const __m64*>(r + f));
+  return _mm256_permute4x64_pd(_mm256_cvtps_pd(both), _MM_SHUFFLE(3, 1, 2, 0));
+}
+
+inline void StoreTwo(double* l, double* r, int f, __m256d v)
+{
+  const __m256d split = _mm256_permute4x64_pd(v, _MM_SHUFFLE(3, 1, 2, 0));
+  _mm_storeu_pd(l + f, _mm256_castpd256_pd128(split));
+  _mm_storeu_pd(r + f, _mm256_extractf128_pd(split, 1));
+}
+
+inline void StoreTwo(float* l, float* r, int f, __m256d v)
+{
+  const __m128 x = _mm256_cvtpd_ps(v); // l f, r f, l f+1, r f+1
+  const __m128 split = _mm_shuffle_ps(x, x, _MM_SHUFFLE(3, 1, 2, 0));
+  _mm_storel_pi(reinterpret_cast<__m64*>(l + f), split);
+  _mm_storeh_pi(reinterpret_cast<__m64*>(r + f), split);
+}
+
+inline __m128d Fold(__m256d v)
+{
+  return _mm_max_pd(_mm256_castpd256_pd128(v), _mm256_extractf128_pd(v, 1));
+}
+
+// The frame passes for settled gains and no pass-through, the common case, two frames per
+// register. The frames left over take the one-frame passes.
+template <class S>
+int InputPassWide(const CascadeChunk<S>& io, const FrameConstants& c, double* dry,
+                  BiquadCascade::Peaks& peaks)
+{
+  const S* inL = io.inL;
+  const S* inR = io.inR;
+  const __m256d g = _mm256_broadcast_pd(&c.gIn), abs = _mm256_broadcast_pd(&c.abs);
+  __m256d peak = _mm256_setzero_pd();
+  int f = 0;
+  for (; f + 2 <= io.n; f += 2)
+  {
+    const __m256d d = _mm256_mul_pd(LoadTwo(inL, inR, f), g);
+    peak = _mm256_max_pd(_mm256_and_pd(d, abs), peak);
+    _mm256_store_pd(dry + 2 * f, d);
+  }
+  _mm_storeu_pd(peaks.in, _mm_max_pd(Fold(peak), _mm_loadu_pd(peaks.in)));
+  return f;
+}
+
+template <class S>
+int OutputPassWide(const CascadeChunk<S>& io, const FrameConstants& c, const double* dry,
+                   const double* wet, BiquadCascade::Peaks& peaks)
+{
+  S* outL = io.outL;
+  S* outR = io.outR;
+  const __m256d g = _mm256_broadcast_pd(&c.gOut), dg = _mm256_broadcast_pd(&c.dry);
+  const __m256d wg = _mm256_broadcast_pd(&c.wet), abs = _mm256_broadcast_pd(&c.abs);
+  const __m256d tiny = _mm256_broadcast_pd(&c.tiny), inf = _mm256_broadcast_pd(&c.inf);
+  __m256d peak = _mm256_setzero_pd();
+  int f = 0;
+  for (; f + 2 <= io.n; f += 2)
+  {
+    const __m256d w = _mm256_mul_pd(_mm256_mul_pd(_mm256_load_pd(wet + 2 * f), g), wg);
+    const __m256d o = _mm256_fmadd_pd(_mm256_load_pd(dry + 2 * f), dg, w);
+    const __m256d a = _mm256_and_pd(o, abs);
+    const __m256d keep =
+        _mm256_and_pd(_mm256_cmp_pd(a, tiny, _CMP_GE_OQ), _mm256_cmp_pd(a, inf, _CMP_LT_OQ));
+    peak = _mm256_max_pd(_mm256_and_pd(a, keep), peak);
+    StoreTwo(outL, outR, f, _mm256_and_pd(o, keep));
+  }
+  _mm_storeu_pd(peaks.out, _mm_max_pd(Fold(peak), _mm_loadu_pd(peaks.out)));
+  return f;
+}
+
 template <class S, bool kVary, bool kPass>
 void Run(Plan& p, const CascadeChunk<S>& io, const Mix& m, BiquadCascade::Peaks& peaks)
 {
   const FrameConstants c(m);
-  InputPass<S, kVary>(io, m, c, p.dry, peaks);
+  const bool wide = !kVary && !kPass;
+  int done = wide ? InputPassWide(io, c, p.dry, peaks) : 0;
+  const CascadeChunk<S> inRest{io.inL + done, io.inR + done, io.outL, io.outR, io.n - done};
+  InputPass<S, kVary>(inRest, m, c, p.dry + 2 * done, peaks);
   switch (p.slots)
   {
   case 2:
@@ -103,7 +217,10 @@ void Run(Plan& p, const CascadeChunk<S>& io, const Mix& m, BiquadCascade::Peaks&
     Wave<8>(p, io.n);
     break;
   }
-  OutputPass<S, kVary, kPass, true>(io, m, c, p.dry, p.wet, peaks);
+  done = wide ? OutputPassWide(io, c, p.dry, p.wet, peaks) : 0;
+  const CascadeChunk<S> outRest{io.inL + done, io.inR + done, io.outL + done, io.outR + done,
+                                io.n - done};
+  OutputPass<S, kVary, kPass, true>(outRest, m, c, p.dry + 2 * done, p.wet + 2 * done, peaks);
 }
 
 template <class S>
