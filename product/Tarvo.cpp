@@ -18,6 +18,8 @@ Tarvo::Tarvo(IInstanceInfo instanceInfo, GraphicsFactory makeGraphics)
 {
   for (int b = 0; b < kNumBands; ++b)
     mBands.Section(b).setType(Biquad::kPeak);
+  // 32-bit host buffers go straight to the block routine, which converts as it reads and writes.
+  SetSinglePrecisionDirect(true);
   InitParameters();
   if (makeGraphics) MakeEditor(makeGraphics);
   MakePresets();

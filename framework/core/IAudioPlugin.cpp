@@ -270,7 +270,11 @@ void IAudioPlugin::SetInputChannelConnections(int idx, int n, bool connected)
     InChannel* ch = mInChannels.Get(i);
     ch->mConnected = connected;
     // A disconnected input reads its own scratch buffer instead of a stale host pointer.
-    if (!connected) *ch->mSrc = ch->mScratchBuf.Get();
+    if (!connected)
+    {
+      *ch->mSrc = ch->mScratchBuf.Get();
+      ch->mFSrc = nullptr;
+    }
   }
 }
 
@@ -368,26 +372,64 @@ void IAudioPlugin::AttachInputBuffers(int idx, int n, double** buffers, int)
   for (int i = idx; i < end; ++i)
   {
     InChannel* ch = mInChannels.Get(i);
-    if (ch->mConnected) *ch->mSrc = *buffers++;
+    if (!ch->mConnected) continue;
+    *ch->mSrc = *buffers++;
+    ch->mFSrc = nullptr;
   }
 }
 
-void IAudioPlugin::AttachInputBuffers(int idx, int n, float** buffers, int nFrames)
+// The conversion waits for the block: a product that takes float buffers directly needs none.
+void IAudioPlugin::AttachInputBuffers(int idx, int n, float** buffers, int)
 {
   if (idx < 0 || n <= 0 || !buffers) return;
-  nFrames = ClampToBlock(nFrames);
   const int end = static_cast<long long>(idx) + n < NInChannels() ? idx + n : NInChannels();
   for (int i = idx; i < end; ++i)
   {
     InChannel* ch = mInChannels.Get(i);
     if (!ch->mConnected) continue;
-    const float* src = *buffers++;
-    double* dst = ch->mScratchBuf.Get();
-    if (src && dst)
-      for (int s = 0; s < nFrames; ++s)
-        dst[s] = src[s];
-    *ch->mSrc = dst;
+    ch->mFSrc = *buffers++;
+    *ch->mSrc = ch->mScratchBuf.Get();
   }
+}
+
+void IAudioPlugin::ConvertInputsFromFloat(int nFrames)
+{
+  for (int i = 0; i < NInChannels(); ++i)
+  {
+    InChannel* ch = mInChannels.Get(i);
+    const float* src = ch->mFSrc;
+    double* dst = ch->mScratchBuf.Get();
+    // Used once: a later block without a float buffer must not read this one again.
+    ch->mFSrc = nullptr;
+    if (!ch->mConnected || !src || !dst) continue;
+    for (int s = 0; s < nFrames; ++s)
+      dst[s] = src[s];
+  }
+}
+
+bool IAudioPlugin::ProcessFloatBuffersDirectly(int nFrames)
+{
+  constexpr int kMaxDirect = 8;
+  if (!mSingleDirect || NInChannels() > kMaxDirect || NOutChannels() > kMaxDirect) return false;
+  float* ins[kMaxDirect];
+  float* outs[kMaxDirect];
+  // Every channel must be a connected host float buffer; anything else takes the double path.
+  for (int i = 0; i < NInChannels(); ++i)
+  {
+    const InChannel* ch = mInChannels.Get(i);
+    if (!ch->mConnected || !ch->mFSrc) return false;
+    ins[i] = ch->mFSrc;
+  }
+  for (int i = 0; i < NOutChannels(); ++i)
+  {
+    const OutChannel* ch = mOutChannels.Get(i);
+    if (!ch->mConnected || !ch->mFDest) return false;
+    outs[i] = ch->mFDest;
+  }
+  for (int i = 0; i < NInChannels(); ++i)
+    mInChannels.Get(i)->mFSrc = nullptr;
+  ProcessSingleReplacing(ins, outs, nFrames);
+  return true;
 }
 
 void IAudioPlugin::AttachOutputBuffers(int idx, int n, double** buffers)
@@ -440,6 +482,8 @@ void IAudioPlugin::ProcessBuffers(double, int nFrames)
 void IAudioPlugin::ProcessBuffers(float, int nFrames)
 {
   nFrames = ClampToBlock(nFrames);
+  if (ProcessFloatBuffersDirectly(nFrames)) return;
+  ConvertInputsFromFloat(nFrames);
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
   ConvertOutputsToFloat(nFrames, false);
 }
@@ -447,6 +491,7 @@ void IAudioPlugin::ProcessBuffers(float, int nFrames)
 void IAudioPlugin::ProcessBuffersAccumulating(float, int nFrames)
 {
   nFrames = ClampToBlock(nFrames);
+  ConvertInputsFromFloat(nFrames);
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
   ConvertOutputsToFloat(nFrames, true);
 }
@@ -465,6 +510,7 @@ void IAudioPlugin::PassThroughBuffers(double, int nFrames)
 void IAudioPlugin::PassThroughBuffers(float, int nFrames)
 {
   nFrames = ClampToBlock(nFrames);
+  ConvertInputsFromFloat(nFrames);
   PassThroughBuffers(0.0, nFrames);
   ConvertOutputsToFloat(nFrames, false);
 }

@@ -32,6 +32,9 @@ struct InChannel
   double** mSrc = nullptr; // its slot in mInData
   TypedBuf<double> mScratchBuf;
   StringBuf mLabel;
+  // The host's single-precision buffer attached for this block, converted into the scratch
+  // buffer only when the block is processed in double precision; null otherwise.
+  float* mFSrc = nullptr;
 };
 
 struct OutChannel
@@ -64,6 +67,9 @@ public:
   virtual void OnParamChange(int paramIdx);
   // Audio thread, instance mutex held. Default: copies input i to output i, zeroes the rest.
   virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
+  // The same on 32-bit buffers. The frame calls it for host float buffers only when the product
+  // said so (SetSinglePrecisionDirect): a product whose routine converts in its first and last
+  // stage saves the frame's two conversion passes and copies.
   virtual void ProcessSingleReplacing(float** inputs, float** outputs, int nFrames);
   virtual void OnGUIOpen() {}
   virtual void OnGUIClose() {}
@@ -264,7 +270,14 @@ protected:
   PtrList<StringBuf> mInputBusLabels;
   PtrList<StringBuf> mOutputBusLabels;
 
+  // Constructor of a product whose ProcessSingleReplacing is its real routine.
+  void SetSinglePrecisionDirect(bool direct) { mSingleDirect = direct; }
+
 private:
+  void ConvertInputsFromFloat(int nFrames);
   void ConvertOutputsToFloat(int nFrames, bool accumulate);
+  bool ProcessFloatBuffersDirectly(int nFrames);
   int ClampToBlock(int nFrames) const;
+
+  bool mSingleDirect = false;
 };

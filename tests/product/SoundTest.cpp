@@ -183,10 +183,17 @@ TEST_P(Sound, ThirtyTwoAndSixtyFourBitsAgreeToFloatPrecision)
       inD[static_cast<size_t>(c)].push_back(v);
   const auto outD = h64.Run(inD);
   h32.Process(inF, outF);
+  // The same through host buffers used in place.
+  Host inPlace(Steinberg::Vst::kSample32);
+  inPlace.plug->RestorePreset("Guitar");
+  inPlace.Process(inF, inF);
   for (int c = 0; c < 2; ++c)
     for (size_t i = 0; i < 2048; ++i)
+    {
       ASSERT_EQ(static_cast<float>(outD[static_cast<size_t>(c)][i]),
                 outF[static_cast<size_t>(c)][i]);
+      ASSERT_EQ(outF[static_cast<size_t>(c)][i], inF[static_cast<size_t>(c)][i]);
+    }
 }
 
 // The block routine against a slow, obvious reading of it: the reference sections, the mix law

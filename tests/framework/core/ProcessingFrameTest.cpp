@@ -85,6 +85,43 @@ TEST(ProcessingFrame, FloatBuffersAreConvertedBothWaysWithinTheBlockSize)
   EXPECT_EQ(4.0f, o0[3]);
 }
 
+// A product that takes 32-bit buffers itself: it negates, so that a skipped call shows.
+class DirectPlugin : public TestPlugin
+{
+public:
+  DirectPlugin() { SetSinglePrecisionDirect(true); }
+  void ProcessSingleReplacing(float** in, float** out, int n) override
+  {
+    ++mDirectCalls;
+    for (int c = 0; c < 2; ++c)
+      for (int s = 0; s < n; ++s)
+        out[c][s] = -in[c][s];
+  }
+  int mDirectCalls = 0;
+};
+
+TEST(ProcessingFrame, FloatBuffersGoStraightToAProductThatTakesThem)
+{
+  DirectPlugin p;
+  Connect(p, 4);
+  float a[4] = {1, 2, 3, 4}, b[4] = {5, 6, 7, 8};
+  Attach(p, a, b, a, b, 4); // in place
+  p.ProcessBuffers(0.0f, 4);
+  EXPECT_EQ(1, p.mDirectCalls);
+  EXPECT_TRUE(a[3] == -4.0f && b[0] == -5.0f);
+
+  // Bypassed blocks, accumulation and a disconnected channel convert as before.
+  Attach(p, a, b, a, b, 4);
+  p.PassThroughBuffers(0.0f, 4);
+  EXPECT_TRUE(a[3] == -4.0f && b[0] == -5.0f);
+  Connect(p, 4, false);
+  float in[4] = {1, 1, 1, 1}, o0[4], o1[4];
+  Attach(p, in, in, o0, o1, 4);
+  p.ProcessBuffers(0.0f, 4);
+  EXPECT_EQ(1, p.mDirectCalls);
+  EXPECT_EQ(1.0f, o1[0]); // the connected channel, converted and copied
+}
+
 TEST(ProcessingFrame, DefaultRoutineZeroesOutputsWithoutInputs)
 {
   TestPlugin p(FourCC("Trvo"), true, 0, "1-2");
