@@ -5,10 +5,14 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build demo test test-release test-asan test-fuzz fuzz bench format clean
+.PHONY: deps deps-bench configure build demo test test-release test-asan test-fuzz fuzz bench format clean
 
 deps:
 	bash scripts/install-deps.sh
+
+# What only the benchmarks need: the other equaliser to compare with and the host library for it.
+deps-bench:
+	bash scripts/install-deps.sh bench
 
 configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -41,13 +45,15 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
 	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# The block routine against a bare cascade, and instructions per frame under callgrind.
-bench: build
+# The block routine against a bare cascade, instructions per frame under callgrind, and Tarvo
+# through its module beside LSP's equaliser.
+bench: deps-bench build
 	$(BUILD)/bench/product/tarvo_product_bench
 	valgrind --tool=callgrind --callgrind-out-file=$(BUILD)/callgrind.200 --toggle-collect='Tarvo::ProcessDoubleReplacing*' $(BUILD)/bench/product/tarvo_process_frames 200 2>&1 | grep Collected
 	valgrind --tool=callgrind --callgrind-out-file=$(BUILD)/callgrind.400 --toggle-collect='Tarvo::ProcessDoubleReplacing*' $(BUILD)/bench/product/tarvo_process_frames 400 2>&1 | grep Collected
 	$(BUILD)/tools/vst3host/vst3host bench $(BUILD)/Tarvo.vst3 --seconds 10
 	$(BUILD)/bench/gui/tarvo_editor_bench
+	bash bench/sidebyside/compare.sh $(BUILD)
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i

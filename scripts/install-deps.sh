@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package Tarvo needs to build, test and run its tools.
+# Installs every Debian package Tarvo needs to build, test and run its tools; with the argument
+# "bench" also what only the benchmarks need (make bench): LSP's equaliser, which Tarvo is timed
+# against, and the LV2 host library that loads it.
 # Idempotent: packages already present are skipped, so a warm machine pays nothing.
 set -euo pipefail
 
@@ -16,6 +18,9 @@ packages=(
   libx11-dev libxext-dev
   xvfb xauth xdotool zenity x11-utils
 )
+if [ "${1:-}" = bench ]; then
+  packages+=(lsp-plugins-lv2 liblilv-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
