@@ -5,7 +5,6 @@
 #include "framework/core/IAudioPlugin.h"
 #include "framework/gui/IGraphics.h"
 #include "framework/gui/IPopupMenu.h"
-#include "product/VendorInfo.h"
 
 void HelpMenu::ManualPath(IGraphics* gui, const char* effectName, StringBuf* out)
 {
@@ -48,22 +47,22 @@ void HelpMenu::OnMouseDown(int, int, IMouseMod* mod)
         ManualPath(gui, mPlug->GetEffectName(), &target);
         break;
       case kWebsite:
-        target.Set(TARVO_VENDOR_URL);
+        target.Set(mLinks.mWebsite.c_str());
         break;
       case kSupport:
-        target.Set(TARVO_SUPPORT_URL);
+        target.Set(mLinks.mSupport.c_str());
         break;
       case kFacebook:
-        target.Set(TARVO_FACEBOOK_URL);
+        target.Set(mLinks.mFacebook.c_str());
         break;
       case kSoundCloud:
-        target.Set(TARVO_SOUNDCLOUD_URL);
+        target.Set(mLinks.mSoundCloud.c_str());
         break;
       case kTwitter:
-        target.Set(TARVO_TWITTER_URL);
+        target.Set(mLinks.mTwitter.c_str());
         break;
       case kYouTube:
-        target.Set(TARVO_YOUTUBE_URL);
+        target.Set(mLinks.mYouTube.c_str());
         break;
       default:
         break;

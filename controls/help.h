@@ -2,10 +2,24 @@
 // The help button: an invisible button whose menu opens the user manual shipped in the plug-in's
 // bundle and the vendor's web pages.
 
+#include <string>
+#include <utility>
+
 #include "common/StringBuf.h"
 #include "framework/gui/IControl.h"
 
 class IGraphics;
+
+// The vendor's web pages the menu offers, given by the product.
+struct HelpLinks
+{
+  std::string mWebsite;
+  std::string mSupport;
+  std::string mFacebook;
+  std::string mSoundCloud;
+  std::string mTwitter;
+  std::string mYouTube;
+};
 
 class HelpMenu : public IPanelControl
 {
@@ -21,8 +35,8 @@ public:
     kYouTube = 8
   };
 
-  HelpMenu(IAudioPlugin* plug, IRECT rect, const IColor* color = &COLOR_BLUE)
-      : IPanelControl(plug, rect, color)
+  HelpMenu(IAudioPlugin* plug, IRECT rect, HelpLinks links, const IColor* color = &COLOR_BLUE)
+      : IPanelControl(plug, rect, color), mLinks(std::move(links))
   {
   }
 
@@ -35,4 +49,7 @@ public:
   // running module; where the module does not sit in a bundle (tests, tools), the bundle named
   // after the effect in the plug-in folder.
   static void ManualPath(IGraphics* gui, const char* effectName, StringBuf* out);
+
+private:
+  HelpLinks mLinks;
 };

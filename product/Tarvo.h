@@ -36,8 +36,8 @@ class Tarvo : public IVST3Plugin
 {
 public:
   // Main thread (instances are built one at a time under the module's creation mutex).
-  // makeGraphics builds the editor's engine for the platform; null builds no editor (audio-only
-  // tests and tools).
+  // makeGraphics builds the editor's engine for the platform; an empty one builds no editor
+  // (audio-only tests and tools).
   explicit Tarvo(IInstanceInfo instanceInfo = IInstanceInfo(),
                  GraphicsFactory makeGraphics = nullptr);
   ~Tarvo() override;
@@ -71,7 +71,7 @@ private:
   void InitParameters();
   // The editor's layout (TarvoEditor.cpp): the engine, its controls in attach order, the meter
   // indices, then AttachGraphics.
-  void MakeEditor(GraphicsFactory makeGraphics);
+  void MakeEditor(const GraphicsFactory& makeGraphics);
   void MakePresets();
   template <class S> void ProcessBlock(const S* inL, const S* inR, S* outL, S* outR, int nFrames);
 

@@ -11,6 +11,7 @@
 #include "framework/gui/IGraphics.h"
 #include "framework/gui/ISwitchControls.h"
 #include "product/Tarvo.h"
+#include "product/VendorInfo.h"
 
 namespace
 {
@@ -37,7 +38,7 @@ constexpr int kColumn = 95;
 constexpr int kFrames = 201;
 } // namespace
 
-void Tarvo::MakeEditor(GraphicsFactory makeGraphics)
+void Tarvo::MakeEditor(const GraphicsFactory& makeGraphics)
 {
   IGraphics* gui = makeGraphics(this, kEditorW, kEditorH, 0);
   if (!gui) return;
@@ -108,7 +109,9 @@ void Tarvo::MakeEditor(GraphicsFactory makeGraphics)
   gui->AttachControl(new IPresetMenu(this, IRECT(430, 3, 620, 28), 1, &COLOR_WHITE));
   gui->AttachControl(new ISavePreset(this, 630, 10, &save));
   gui->AttachControl(new IUndoPreset(this, 658, 10, &undo));
-  gui->AttachControl(new HelpMenu(this, IRECT(793, 9, 816, 30), &COLOR_BLUE));
+  const HelpLinks links = {TARVO_VENDOR_URL,     TARVO_SUPPORT_URL, TARVO_FACEBOOK_URL,
+                           TARVO_SOUNDCLOUD_URL, TARVO_TWITTER_URL, TARVO_YOUTUBE_URL};
+  gui->AttachControl(new HelpMenu(this, IRECT(793, 9, 816, 30), links, &COLOR_BLUE));
   gui->AttachControl(new IBitmapOverlayControl(this, 0, 0, &about, IRECT(820, 9, 845, 28)));
 
   AttachGraphics(gui);
