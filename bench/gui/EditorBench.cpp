@@ -10,8 +10,7 @@ namespace
 {
 Tarvo* MakeEditorPlug()
 {
-  SetHeadlessResourceFolder(TARVO_SKIN_DIR);
-  auto* plug = new Tarvo(IInstanceInfo(), &MakeHeadlessGraphics);
+  auto* plug = new Tarvo(IInstanceInfo(), HeadlessGraphicsFactory(TARVO_SKIN_DIR));
   plug->RestorePreset("Bombada");
   return plug;
 }

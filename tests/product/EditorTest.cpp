@@ -30,7 +30,7 @@ namespace
 class ObservedTarvo : public Tarvo
 {
 public:
-  ObservedTarvo() : Tarvo(IInstanceInfo(), MakeGraphics()) {}
+  ObservedTarvo() : Tarvo(IInstanceInfo(), HeadlessGraphicsFactory(TARVO_SKIN_DIR)) {}
   void InformHostOfProgramChange() override { ++mProgramChanges; }
   void InformHostOfParamChange(int idx, double value) override
   {
@@ -39,13 +39,6 @@ public:
   }
   int mProgramChanges = 0;
   int mParamReports = 0;
-
-private:
-  static GraphicsFactory MakeGraphics()
-  {
-    SetHeadlessResourceFolder(TARVO_SKIN_DIR);
-    return &MakeHeadlessGraphics;
-  }
 };
 
 bool FileExists(const std::string& path)

@@ -71,8 +71,7 @@ int main(int argc, char** argv)
       return Usage();
   }
 
-  SetHeadlessResourceFolder(resources);
-  Tarvo* plug = new Tarvo(IInstanceInfo(), &MakeHeadlessGraphics);
+  Tarvo* plug = new Tarvo(IInstanceInfo(), HeadlessGraphicsFactory(resources));
   auto* gui = dynamic_cast<IGraphicsHeadless*>(plug->GetGUI());
   int rc = 0;
   if (!gui)

@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
 #include "framework/core/IParam.h"
 #include "framework/gui/IControl.h"
@@ -339,21 +338,9 @@ RasterBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
 
 // ---- Factory ----
 
-static std::mutex sDefaultFolderMutex;
-static std::string sDefaultFolder;
-
-void SetHeadlessResourceFolder(const char* folder)
+GraphicsFactory HeadlessGraphicsFactory(const char* resourceFolder)
 {
-  std::lock_guard<std::mutex> lock(sDefaultFolderMutex);
-  sDefaultFolder = folder ? folder : "";
-}
-
-IGraphics* MakeHeadlessGraphics(IAudioPlugin* plug, int w, int h, int fps)
-{
-  std::string folder;
-  {
-    std::lock_guard<std::mutex> lock(sDefaultFolderMutex);
-    folder = sDefaultFolder;
-  }
-  return new IGraphicsHeadless(plug, w, h, fps, folder.c_str());
+  std::string folder = resourceFolder ? resourceFolder : "";
+  return [folder](IAudioPlugin* plug, int w, int h, int fps) -> IGraphics*
+  { return new IGraphicsHeadless(plug, w, h, fps, folder.c_str()); };
 }

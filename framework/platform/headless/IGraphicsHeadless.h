@@ -152,8 +152,6 @@ private:
   std::vector<std::string> mURLs;
 };
 
-// A GraphicsFactory: an IGraphicsHeadless reading images from the default resource folder.
-IGraphics* MakeHeadlessGraphics(IAudioPlugin* plug, int w, int h, int fps);
-// The folder MakeHeadlessGraphics gives its engines (process-wide; set it before creating
-// instances, e.g. to the bundle's Contents/Resources).
-void SetHeadlessResourceFolder(const char* folder);
+// A factory of IGraphicsHeadless engines reading their images from resourceFolder (e.g. a
+// bundle's Contents/Resources); the factory keeps its own copy of the folder.
+GraphicsFactory HeadlessGraphicsFactory(const char* resourceFolder);
