@@ -1,21 +1,32 @@
 // What the module tells a host about itself: one factory, one class, instances made one at a
 // time under the module-wide mutex.
 
-#include "framework/platform/x11/IGraphicsLinux.h"
 #include "framework/vst3/Module.h"
 #include "product/Tarvo.h"
 #include "product/VendorInfo.h"
 
+#if defined(__linux__)
+#include "framework/platform/x11/IGraphicsLinux.h"
+#endif
+
 namespace
 {
-// Every instance a host creates gets its editor in an X11 window.
+// The editor's platform layer for the system the module is built for; none where we have none.
+GraphicsFactory PlatformGraphics()
+{
+#if defined(__linux__)
+  return &MakeLinuxGraphics;
+#else
+  return nullptr;
+#endif
+}
+
 Steinberg::FUnknown* CreateTarvo(void*)
 {
   return static_cast<Steinberg::Vst::IAudioProcessor*>(
-      tarvo::vst3::MakePlug<Tarvo>(IInstanceInfo(), &MakeLinuxGraphics));
+      tarvo::vst3::MakePlug<Tarvo>(IInstanceInfo(), PlatformGraphics()));
 }
 } // namespace
-
 void tarvo::vst3::DescribeModule(ModuleDescription& module)
 {
   module.factoryInfo = Steinberg::PFactoryInfo(

@@ -3,6 +3,7 @@
 
 #include "framework/gui/IGraphics.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "framework/core/IAudioPlugin.h"
@@ -31,6 +32,31 @@ IGraphics::~IGraphics()
   DeleteSurfaces();
   for (std::atomic<PlugSlot*>& block : mControlSlotBlocks)
     delete[] block.load(std::memory_order_relaxed);
+}
+
+// ---- The view a plug-in format attaches ----
+
+bool IGraphics::AttachToParent(const char* type, void* parent)
+{
+  return type && IsPlatformTypeSupported(type) && OpenWindow(parent) != nullptr;
+}
+
+void IGraphics::SetContentScale(float scale)
+{
+  // A host's nonsense (0, negative, NaN) is one device pixel per editor pixel.
+  mContentScale.store(scale > 0.0f ? scale : 1.0f);
+}
+
+float IGraphics::GetDeviceScale() const
+{
+  return mContentScale.load() >= 1.9f ? 2.0f : 1.0f;
+}
+
+void IGraphics::GetDeviceSize(int* w, int* h) const
+{
+  const float s = GetDeviceScale();
+  if (w) *w = static_cast<int>(std::lround(Width() * s));
+  if (h) *h = static_cast<int>(std::lround(Height() * s));
 }
 
 void IGraphics::DeleteControls()

@@ -20,6 +20,7 @@
 #include "common/StringBuf.h"
 #include "framework/core/IPluginEditor.h"
 #include "framework/gui/IGraphicsStructs.h"
+#include "framework/gui/IPlatformView.h"
 
 class IAudioPlugin;
 class IControl;
@@ -44,7 +45,7 @@ enum EMessageBoxResult
   kMBResultSecond = 7
 };
 
-class IGraphics : public IPluginEditor
+class IGraphics : public IPluginEditor, public IPlatformView
 {
 public:
   static constexpr int kDefaultFPS = 25;
@@ -97,6 +98,19 @@ public:
   virtual void UpdateTooltips() = 0;
   // A new bitmap the caller owns, or null when the image cannot be had.
   virtual RasterBitmap* OSLoadBitmap(int id, const char* name) = 0;
+
+  // ---- IPlatformView: what a plug-in format's view asks (host's UI thread) ----
+  // No native parent type by default: a platform names the ones it opens windows in.
+  bool IsPlatformTypeSupported(const char*) override { return false; }
+  bool AttachToParent(const char* type, void* parent) override;
+  void DetachFromParent() override { CloseWindow(); }
+  void SetContentScale(float scale) override;
+  float GetContentScale() const override { return mContentScale.load(); }
+  // 1.9 and above doubles every pixel, anything less is 1.
+  float GetDeviceScale() const override;
+  void GetDeviceSize(int* w, int* h) const override;
+  bool OnForwardedKey(const IForwardedKey&) override { return false; }
+  void SetHostRunLoop(IHostRunLoop*) override {}
 
   // ---- IPluginEditor: linkage with the plug-in (any thread, see above) ----
   void SetParameterFromPlug(int paramIdx, double value, bool normalized) override;
@@ -303,4 +317,6 @@ private:
   std::atomic<int> mNControlsPublished{0};
   std::atomic<bool> mAnyPending{false};
   std::atomic<bool> mAllDirtyPending{false};
+  // Set on the host's UI thread, read by a platform's window thread.
+  std::atomic<float> mContentScale{1.0f};
 };

@@ -1,14 +1,12 @@
 #include "framework/vst3/IVST3View.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "framework/gui/IGraphics.h"
-#include "framework/platform/x11/IGraphicsLinux.h"
 #include "framework/vst3/IVST3Plugin.h"
+#include "framework/vst3/VST3RunLoop.h"
 #include "pluginterfaces/gui/iplugview.h"
-
-// Xlib's key names last: its macros must not meet the headers above.
-#include <X11/keysym.h>
 
 using namespace Steinberg;
 
@@ -34,66 +32,44 @@ enum : int16
 constexpr int16 kModShift = 1 << 0;
 constexpr int16 kModControl = 1 << 3;
 
-unsigned long KeysymOf(char16 key, int16 keyCode)
+IForwardedKey::EVirtual VirtualOf(int16 keyCode)
 {
   switch (keyCode)
   {
   case kVKBack:
-    return XK_BackSpace;
+    return IForwardedKey::kBack;
   case kVKTab:
-    return XK_Tab;
+    return IForwardedKey::kTab;
   case kVKReturn:
-    return XK_Return;
+    return IForwardedKey::kReturn;
   case kVKEnter:
-    return XK_KP_Enter;
+    return IForwardedKey::kEnter;
   case kVKEscape:
-    return XK_Escape;
+    return IForwardedKey::kEscape;
   case kVKSpace:
-    return XK_space;
+    return IForwardedKey::kSpace;
   case kVKEnd:
-    return XK_End;
+    return IForwardedKey::kEnd;
   case kVKHome:
-    return XK_Home;
+    return IForwardedKey::kHome;
   case kVKLeft:
-    return XK_Left;
+    return IForwardedKey::kLeft;
   case kVKUp:
-    return XK_Up;
+    return IForwardedKey::kUp;
   case kVKRight:
-    return XK_Right;
+    return IForwardedKey::kRight;
   case kVKDown:
-    return XK_Down;
+    return IForwardedKey::kDown;
   case kVKDelete:
-    return XK_Delete;
+    return IForwardedKey::kDelete;
   default:
-    break;
+    return IForwardedKey::kNone;
   }
-  // Latin-1 characters share their code with their key symbol.
-  return key >= 0x20 && key <= 0xFF ? static_cast<unsigned long>(key) : 0;
 }
 
-// One UTF-16 unit as UTF-8 (surrogates are not keys anyone types into a value field).
-void Utf8Of(char16 key, char* out)
+int Device(int pixels, float scale)
 {
-  if (key < 0x20 || (key >= 0xD800 && key <= 0xDFFF))
-    out[0] = '\0';
-  else if (key < 0x80)
-  {
-    out[0] = static_cast<char>(key);
-    out[1] = '\0';
-  }
-  else if (key < 0x800)
-  {
-    out[0] = static_cast<char>(0xC0 | key >> 6);
-    out[1] = static_cast<char>(0x80 | (key & 0x3F));
-    out[2] = '\0';
-  }
-  else
-  {
-    out[0] = static_cast<char>(0xE0 | key >> 12);
-    out[1] = static_cast<char>(0x80 | (key >> 6 & 0x3F));
-    out[2] = static_cast<char>(0x80 | (key & 0x3F));
-    out[3] = '\0';
-  }
+  return static_cast<int>(std::lround(pixels * scale));
 }
 } // namespace
 
@@ -107,7 +83,7 @@ IVST3View::~IVST3View()
   // A host that lets go of a view it never removed must not leave a window and its timers
   // behind.
   if (isAttached()) removed();
-  if (mRunLoop) mRunLoop->release();
+  ForgetRunLoop();
   if (mPlug)
   {
     mPlug->RemoveView(this);
@@ -120,10 +96,17 @@ IGraphics* IVST3View::Graphics() const
   return mPlug ? dynamic_cast<IGraphics*>(mPlug->GetGUI()) : nullptr;
 }
 
+void IVST3View::ForgetRunLoop()
+{
+  if (IGraphics* gui = Graphics()) gui->SetHostRunLoop(nullptr);
+  mRunLoop.reset();
+}
+
 tresult PLUGIN_API IVST3View::isPlatformTypeSupported(FIDString type)
 {
-  if (!Graphics() || !type) return kResultFalse;
-  return std::strcmp(type, kPlatformTypeX11EmbedWindowID) == 0 ? kResultTrue : kResultFalse;
+  IGraphics* gui = Graphics();
+  if (!gui || !type) return kResultFalse;
+  return gui->IsPlatformTypeSupported(type) ? kResultTrue : kResultFalse;
 }
 
 tresult PLUGIN_API IVST3View::attached(void* parent, FIDString type)
@@ -131,21 +114,17 @@ tresult PLUGIN_API IVST3View::attached(void* parent, FIDString type)
   IGraphics* gui = Graphics();
   if (!gui) return kResultFalse;
   CPluginView::attached(parent, type);
-  if (type && std::strcmp(type, kPlatformTypeX11EmbedWindowID) == 0)
+  if (type && gui->IsPlatformTypeSupported(type))
   {
-    if (auto* x11 = dynamic_cast<IGraphicsLinux*>(gui))
+    // The host's run loop, where it offers one, drives the editor's timer and events.
+    ForgetRunLoop();
+#if SMTG_OS_LINUX
+    mRunLoop = VST3RunLoop::FromFrame(plugFrame);
+#endif
+    gui->SetHostRunLoop(mRunLoop.get());
+    if (!gui->AttachToParent(type, parent))
     {
-      // The host's run loop drives the editor's timer and events; without one the editor runs a
-      // thread of its own.
-      if (mRunLoop) mRunLoop->release();
-      mRunLoop = nullptr;
-      if (plugFrame)
-        plugFrame->queryInterface(Linux::IRunLoop::iid, reinterpret_cast<void**>(&mRunLoop));
-      x11->SetHostRunLoop(mRunLoop);
-      x11->SetContentScale(static_cast<float>(mScale));
-    }
-    if (!gui->OpenWindow(parent))
-    {
+      ForgetRunLoop();
       CPluginView::removed();
       return kResultFalse;
     }
@@ -161,14 +140,10 @@ tresult PLUGIN_API IVST3View::removed()
   if (IGraphics* gui = Graphics())
   {
     mPlug->OnGUIClose();
-    gui->CloseWindow();
-    if (auto* x11 = dynamic_cast<IGraphicsLinux*>(gui)) x11->SetHostRunLoop(nullptr);
+    gui->DetachFromParent();
   }
-  if (mRunLoop)
-  {
-    mRunLoop->release();
-    mRunLoop = nullptr;
-  }
+  // After the window: it unregisters from the loop as it closes.
+  ForgetRunLoop();
   return CPluginView::removed();
 }
 
@@ -176,7 +151,9 @@ tresult PLUGIN_API IVST3View::getSize(ViewRect* size)
 {
   IGraphics* gui = Graphics();
   if (!gui || !size) return kResultFalse;
-  *size = ViewRect(0, 0, gui->Width() * Scale(), gui->Height() * Scale());
+  int w = 0, h = 0;
+  gui->GetDeviceSize(&w, &h);
+  *size = ViewRect(0, 0, w, h);
   return kResultOk;
 }
 
@@ -194,27 +171,31 @@ tresult PLUGIN_API IVST3View::onSize(ViewRect* newSize)
 
 tresult PLUGIN_API IVST3View::onKeyDown(char16 key, int16 keyCode, int16 modifiers)
 {
-  auto* x11 = dynamic_cast<IGraphicsLinux*>(Graphics());
-  const unsigned long keysym = KeysymOf(key, keyCode);
-  if (!x11 || !keysym || !isAttached()) return kResultFalse;
-  char text[4];
-  Utf8Of(keyCode ? 0 : key, text);
-  return x11->OnHostKey(keysym, text, modifiers & kModShift, modifiers & kModControl)
-             ? kResultTrue
-             : kResultFalse;
+  IGraphics* gui = Graphics();
+  if (!gui || !isAttached()) return kResultFalse;
+  IForwardedKey k;
+  k.mVirtual = VirtualOf(keyCode);
+  // A UTF-16 unit: surrogate halves are not keys anyone types into a value field.
+  if (k.mVirtual == IForwardedKey::kNone && key >= 0x20 && (key < 0xD800 || key > 0xDFFF))
+    k.mChar = key;
+  if (k.mVirtual == IForwardedKey::kNone && !k.mChar) return kResultFalse;
+  k.mShift = modifiers & kModShift;
+  k.mControl = modifiers & kModControl;
+  return gui->OnForwardedKey(k) ? kResultTrue : kResultFalse;
 }
 
 tresult PLUGIN_API IVST3View::setContentScaleFactor(ScaleFactor factor)
 {
-  const int scale = factor >= 1.9f ? 2 : 1;
-  if (scale == mScale) return kResultOk;
-  mScale = scale;
   IGraphics* gui = Graphics();
-  if (auto* x11 = dynamic_cast<IGraphicsLinux*>(gui)) x11->SetContentScale(factor);
+  if (!gui) return kResultOk;
+  int oldW = 0, oldH = 0, newW = 0, newH = 0;
+  gui->GetDeviceSize(&oldW, &oldH);
+  gui->SetContentScale(factor);
+  gui->GetDeviceSize(&newW, &newH);
   // An open editor changes its size in device pixels: the host's frame follows.
-  if (gui && plugFrame && isAttached())
+  if ((newW != oldW || newH != oldH) && plugFrame && isAttached())
   {
-    ViewRect r(0, 0, gui->Width() * mScale, gui->Height() * mScale);
+    ViewRect r(0, 0, newW, newH);
     plugFrame->resizeView(this, &r);
   }
   return kResultOk;
@@ -224,6 +205,7 @@ void IVST3View::resize(int w, int h)
 {
   mExpectingNewSize = true;
   if (!plugFrame) return;
-  ViewRect r(0, 0, w * mScale, h * mScale);
+  const float s = Graphics() ? Graphics()->GetDeviceScale() : 1.0f;
+  ViewRect r(0, 0, Device(w, s), Device(h, s));
   plugFrame->resizeView(this, &r);
 }

@@ -6,18 +6,14 @@
 //
 // Threads: every call comes from the host's main thread; the view takes no lock.
 
+#include <memory>
+
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "public.sdk/source/common/pluginview.h"
 
 class IVST3Plugin;
 class IGraphics;
-namespace Steinberg
-{
-namespace Linux
-{
-class IRunLoop;
-}
-} // namespace Steinberg
+class IHostRunLoop;
 
 class IVST3View : public Steinberg::CPluginView, public Steinberg::IPlugViewContentScaleSupport
 {
@@ -26,7 +22,7 @@ public:
   explicit IVST3View(IVST3Plugin* plug);
   ~IVST3View() override;
 
-  // "X11EmbedWindowID" when the plug-in has an editor; "NSView" and "HIView" have no meaning here.
+  // The types the editor's platform layer opens windows in ("X11EmbedWindowID" on Linux).
   Steinberg::tresult PLUGIN_API isPlatformTypeSupported(Steinberg::FIDString type) override;
   Steinberg::tresult PLUGIN_API attached(void* parent, Steinberg::FIDString type) override;
   Steinberg::tresult PLUGIN_API removed() override;
@@ -35,10 +31,10 @@ public:
   // Hosts that keep the keyboard focus pass keys on: to an open text field, else to the engine.
   Steinberg::tresult PLUGIN_API onKeyDown(Steinberg::char16 key, Steinberg::int16 keyCode,
                                           Steinberg::int16 modifiers) override;
-  // 1.9 and above doubles the editor's pixels.
+  // The engine derives its device pixels from it (today 1.9 and above doubles them).
   Steinberg::tresult PLUGIN_API setContentScaleFactor(ScaleFactor factor) override;
 
-  // An editor-initiated resize: asks the plug frame for w x h (engine pixels).
+  // An editor-initiated resize: asks the plug frame for w x h engine pixels, in device pixels.
   void resize(int w, int h);
 
   OBJ_METHODS(IVST3View, Steinberg::CPluginView)
@@ -49,10 +45,9 @@ public:
 
 private:
   IGraphics* Graphics() const;
-  int Scale() const { return mScale; }
+  void ForgetRunLoop();
 
   IVST3Plugin* mPlug;
   bool mExpectingNewSize = false;
-  int mScale = 1;
-  Steinberg::Linux::IRunLoop* mRunLoop = nullptr; // held while attached
+  std::unique_ptr<IHostRunLoop> mRunLoop; // the plug frame's, while attached
 };

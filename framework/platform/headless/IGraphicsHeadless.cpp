@@ -270,6 +270,12 @@ bool IGraphicsHeadless::OpenURL(const char* url, const char*, const char*, const
   return true;
 }
 
+bool IGraphicsHeadless::IsPlatformTypeSupported(const char* type)
+{
+  return type && (std::strcmp(type, kPlatformX11EmbedWindowID) == 0 ||
+                  std::strcmp(type, kPlatformHWND) == 0);
+}
+
 void* IGraphicsHeadless::OpenWindow(void*)
 {
   mWindowOpen = true;

@@ -94,6 +94,9 @@ public:
   static std::string FilterTypedText(const char* typed, const char* accepted, int maxLen);
 
   // ---- Platform operations ----
+  // No native window: it stands in for one in a parent of any type a Linux or Windows host
+  // hands over.
+  bool IsPlatformTypeSupported(const char* type) override;
   bool DrawScreen(IRECT* r) override;
   void ForceEndUserEdit() override {}
   const char* GetGUIAPI() override { return "Headless"; }

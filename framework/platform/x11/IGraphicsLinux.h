@@ -23,14 +23,6 @@
 #include "framework/platform/x11/TextFieldModel.h"
 #include "framework/platform/x11/X11Input.h"
 
-namespace Steinberg
-{
-namespace Linux
-{
-class IRunLoop;
-}
-} // namespace Steinberg
-
 struct _XDisplay;
 union _XEvent;
 
@@ -38,9 +30,10 @@ namespace x11
 {
 class Blitter;
 }
-class LinuxRunLoopLink;
 
-class IGraphicsLinux : public IGraphics
+class IGraphicsLinux : public IGraphics,
+                       private IHostRunLoop::ITimer,
+                       private IHostRunLoop::IFileHandler
 {
 public:
   // Images are read from resourceFolder/<name>.png (the bundle's Contents/Resources).
@@ -50,20 +43,16 @@ public:
   // Main thread, before OpenWindow.
   void SetResourceFolder(const char* folder);
   const char* GetResourceFolder() const { return mResourceFolder.c_str(); }
-  // The host's run loop (asked of the VST 3 plug frame), or null for a window thread of our own.
-  // The reference is the caller's; it must outlive the open window.
-  void SetHostRunLoop(Steinberg::Linux::IRunLoop* runLoop) { mHostRunLoop = runLoop; }
-  // The host's content scale: 1.9 or more doubles every pixel, anything else is 1. Main thread;
-  // an open window follows at its next redraw tick.
-  void SetContentScale(float factor);
-  int GetContentScale() const { return mPendingScale.load(); }
   // Whether the open window runs on a thread of its own (the host offered no run loop).
   bool RunsOwnThread() const { return mOwnThread.joinable(); }
 
-  // A key the host forwarded (some hosts keep the keyboard focus and pass keys on): keysym as X11
-  // names it, text the character it types (UTF-8, may be empty). To an open text field, else to
-  // the engine. True when taken. Main thread.
-  bool OnHostKey(unsigned long keysym, const char* text, bool shift, bool control);
+  // ---- IPlatformView (host's main thread) ----
+  // "X11EmbedWindowID": the parent is the host's X11 window id.
+  bool IsPlatformTypeSupported(const char* type) override;
+  // The host's run loop, or null for a window thread of our own. It must outlive the open window.
+  void SetHostRunLoop(IHostRunLoop* loop) override { mHostRunLoop = loop; }
+  // The device scale takes effect in an open window at its next redraw tick.
+  bool OnForwardedKey(const IForwardedKey& key) override;
 
   // ---- Platform operations (GUI thread) ----
   bool DrawScreen(IRECT* r) override;
@@ -96,7 +85,8 @@ public:
   void UpdateTooltips() override;
   RasterBitmap* OSLoadBitmap(int id, const char* name) override;
 
-  // For the run-loop link: one redraw tick, and the X events waiting on the connection.
+  // One redraw tick, and the X events waiting on the connection (what the run loop or the
+  // window's own thread calls).
   void OnTimer();
   void OnXEvents();
 
@@ -107,6 +97,14 @@ public:
 private:
   struct TextEntry;
   struct Tooltip;
+
+  void OnRunLoopTimer() override { OnTimer(); }
+  void OnRunLoopFile(int) override { OnXEvents(); }
+  // A forwarded key as X11 names it: keysym, and text the character it types (UTF-8, may be
+  // empty). To an open text field, else to the engine. True when taken.
+  bool HostKey(unsigned long keysym, const char* text, bool shift, bool control);
+  // The integer pixel factor the window draws at.
+  int PixelScale() const { return static_cast<int>(GetDeviceScale()); }
 
   bool CreateWindowNow(unsigned long parent);
   void DestroyWindowNow();
@@ -135,9 +133,8 @@ private:
   unsigned long DialogParent();
 
   std::string mResourceFolder;
-  Steinberg::Linux::IRunLoop* mHostRunLoop = nullptr;
-  Steinberg::Linux::IRunLoop* mActiveRunLoop = nullptr; // the one our handlers are registered with
-  LinuxRunLoopLink* mLink = nullptr;
+  IHostRunLoop* mHostRunLoop = nullptr;
+  IHostRunLoop* mActiveRunLoop = nullptr; // the one our timer and connection are registered with
 
   _XDisplay* mDisplay = nullptr;
   std::atomic<unsigned long> mWindow{0};
@@ -148,8 +145,7 @@ private:
   std::unique_ptr<x11::Blitter> mBlitter;
   unsigned long mBlankCursor = 0;
   bool mWindowGone = false; // the host destroyed our window with its own
-  int mScale = 1;
-  std::atomic<int> mPendingScale{1};
+  int mScale = 1;           // the pixel factor the window was last laid out at
   IRECT mExposed;
   bool mInModal = false;
   // A menu or dialog ran while a button was down: it swallowed the release, which is then given

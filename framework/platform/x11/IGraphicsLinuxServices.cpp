@@ -17,6 +17,7 @@
 // Xlib's macros last.
 #include "framework/platform/LinuxFolders.h"
 #include "framework/platform/x11/DesktopTools.h"
+#include "framework/platform/x11/IGraphicsLinuxParts.h"
 #include "framework/platform/x11/X11PopupMenu.h"
 #include "framework/platform/x11/X11Support.h"
 #include <X11/Xatom.h>
@@ -297,4 +298,27 @@ RasterBitmap* IGraphicsLinux::OSLoadBitmap(int, const char* name)
   path.append(base, static_cast<size_t>(dot - base));
   path += ".png";
   return RasterLoadPNG(path.c_str());
+}
+
+// ---- Modal waits ----
+
+bool IGraphicsLinux::ModalIdle()
+{
+  mModalDuringPress = true;
+  if (!mDisplay) return !mStopThread.load();
+  // Keep the picture alive; input waits for the dialog to close.
+  while (XPending(x11editor::D(mDisplay)))
+  {
+    XEvent ev;
+    XNextEvent(x11editor::D(mDisplay), &ev);
+    if (ev.type == Expose || ev.type == DestroyNotify || ev.type == MappingNotify) Dispatch(ev);
+  }
+  RedrawDirty();
+  XFlush(x11editor::D(mDisplay));
+  return !mStopThread.load();
+}
+
+unsigned long IGraphicsLinux::DialogParent()
+{
+  return mDisplay ? mTopLevel : 0;
 }

@@ -25,6 +25,33 @@ IMouseMod MouseMod(unsigned state, unsigned button)
   return mod;
 }
 
+bool ForwardedKeySym(const IForwardedKey& key, unsigned long* keysym, std::string* text)
+{
+  static const unsigned long kVirtual[] = {NoSymbol,  XK_BackSpace, XK_Tab,  XK_Return, XK_KP_Enter,
+                                           XK_Escape, XK_space,     XK_End,  XK_Home,   XK_Left,
+                                           XK_Up,     XK_Right,     XK_Down, XK_Delete};
+  text->clear();
+  if (key.mVirtual != IForwardedKey::kNone)
+  {
+    const int v = static_cast<int>(key.mVirtual);
+    if (v < 0 || v >= static_cast<int>(sizeof kVirtual / sizeof kVirtual[0])) return false;
+    *keysym = kVirtual[v];
+    return true;
+  }
+  // Latin-1 characters share their code with their key symbol.
+  const char32_t c = key.mChar;
+  if (c < 0x20 || c > 0xFF) return false;
+  *keysym = static_cast<unsigned long>(c);
+  if (c < 0x80)
+    *text += static_cast<char>(c);
+  else
+  {
+    *text += static_cast<char>(0xC0 | c >> 6);
+    *text += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return true;
+}
+
 int EngineKeyCode(unsigned long keysym)
 {
   switch (keysym)

@@ -3,8 +3,10 @@
 // functions of the event fields, so they are tested without a server.
 
 #include <cstdint>
+#include <string>
 
 #include "framework/gui/IGraphicsStructs.h"
+#include "framework/gui/IPlatformView.h"
 
 namespace x11input
 {
@@ -24,6 +26,11 @@ IMouseMod MouseMod(unsigned state, unsigned button);
 // The engine's key code for a key symbol: space 0, arrows 1 to 4 (up, down, left, right), digits
 // 5 to 14, letters 15 to 40 whatever their case; -1 for any other key.
 int EngineKeyCode(unsigned long keysym);
+
+// A key a host forwarded, as X11 names it: its key symbol, and the text it types (UTF-8, empty
+// for keys that type nothing). False for keys that have no symbol here (characters beyond
+// Latin-1), which are left to the host.
+bool ForwardedKeySym(const IForwardedKey& key, unsigned long* keysym, std::string* text);
 
 // Wheel buttons give one step each: +1 up, -1 down; 0 for any other button.
 int WheelDelta(unsigned button);

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/platform/headless/IGraphicsHeadless.h"
 #include "framework/vst3/IVST3Plugin.h"
 #include "framework/vst3/IVST3View.h"
+#include "framework/vst3/VST3RunLoop.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 
@@ -37,6 +39,98 @@ public:
   int mOpened = 0, mClosed = 0, mResized = 0;
 };
 
+// A headless engine that records what the view hands it.
+class RecordingGraphics : public IGraphicsHeadless
+{
+public:
+  using IGraphicsHeadless::IGraphicsHeadless;
+  bool OnForwardedKey(const IForwardedKey& key) override
+  {
+    mKeys.push_back(key);
+    return mTakeKeys;
+  }
+  void SetHostRunLoop(IHostRunLoop* loop) override { mLoop = loop; }
+
+  std::vector<IForwardedKey> mKeys;
+  bool mTakeKeys = true;
+  IHostRunLoop* mLoop = nullptr;
+};
+
+class RecordingPlug : public IVST3Plugin
+{
+public:
+  RecordingPlug()
+      : IVST3Plugin(IInstanceInfo(), 1, "1-1", 1, "KeyPlug", "", "Tarvo Tests", 0x00010000, 1, 2, 0,
+                    false, false, false, 0)
+  {
+    GetParam(0)->InitDouble("Gain", 0.0, -1.0, 1.0, 0.01);
+    mGraphics = new RecordingGraphics(this, 120, 80);
+    AttachGraphics(mGraphics);
+  }
+  RecordingGraphics* mGraphics;
+};
+
+// A host run loop that keeps a reference on every handler while registered, as hosts do.
+class HostLoop : public Linux::IRunLoop
+{
+public:
+  tresult PLUGIN_API registerEventHandler(Linux::IEventHandler* handler,
+                                          Linux::FileDescriptor fd) override
+  {
+    if (mRefuse) return kResultFalse;
+    handler->addRef();
+    mHandlers.push_back({handler, fd});
+    return kResultOk;
+  }
+  tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler* handler) override
+  {
+    return Remove(mHandlers, handler);
+  }
+  tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval ms) override
+  {
+    if (mRefuse) return kResultFalse;
+    handler->addRef();
+    mTimers.push_back({handler, ms});
+    return kResultOk;
+  }
+  tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override
+  {
+    return Remove(mTimers, handler);
+  }
+  tresult PLUGIN_API queryInterface(const TUID, void** obj) override
+  {
+    *obj = nullptr;
+    return kNoInterface;
+  }
+  uint32 PLUGIN_API addRef() override { return ++mRefs; }
+  uint32 PLUGIN_API release() override { return --mRefs; }
+
+  template <class H, class T> static tresult Remove(std::vector<std::pair<H*, T>>& list, H* h)
+  {
+    for (auto it = list.begin(); it != list.end(); ++it)
+      if (it->first == h)
+      {
+        h->release();
+        list.erase(it);
+        return kResultOk;
+      }
+    return kResultFalse;
+  }
+
+  std::vector<std::pair<Linux::IEventHandler*, Linux::FileDescriptor>> mHandlers;
+  std::vector<std::pair<Linux::ITimerHandler*, Linux::TimerInterval>> mTimers;
+  uint32 mRefs = 1;
+  bool mRefuse = false;
+};
+
+struct Counter : IHostRunLoop::ITimer, IHostRunLoop::IFileHandler
+{
+  void OnRunLoopTimer() override { ++mTicks; }
+  void OnRunLoopFile(int fd) override { mFiles.push_back(fd); }
+  int mTicks = 0;
+  std::vector<int> mFiles;
+};
+
 class Frame : public IPlugFrame
 {
 public:
@@ -47,18 +141,29 @@ public:
     ++mCalls;
     return kResultOk;
   }
-  tresult PLUGIN_API queryInterface(const TUID, void** obj) override
+  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
   {
+    if (mLoop && FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
+    {
+      mLoop->addRef();
+      *obj = static_cast<Linux::IRunLoop*>(mLoop);
+      return kResultOk;
+    }
     *obj = nullptr;
     return kNoInterface;
   }
   uint32 PLUGIN_API addRef() override { return 1; }
   uint32 PLUGIN_API release() override { return 1; }
 
+  HostLoop* mLoop = nullptr; // offered when set
   IPlugView* mView = nullptr;
   ViewRect mRect;
   int mCalls = 0;
 };
+
+// A parent window id for the windowless engine, which ignores it (the view counts as attached
+// only with one).
+void* const kParent = reinterpret_cast<void*>(0x1234);
 
 uint32 RefCount(IVST3Plugin* plug)
 {
@@ -162,6 +267,121 @@ TEST(VST3View, EditorResizeGoesThroughTheFrame)
   EXPECT_EQ(1, plug->mResized);
   view->onSize(&frame.mRect); // once per request
   EXPECT_EQ(1, plug->mResized);
+  view->setFrame(nullptr);
+  view->release();
+  plug->release();
+}
+
+TEST(VST3View, ContentScaleResizesAnOpenEditor)
+{
+  auto* plug = new ViewPlug(true);
+  IPlugView* view = plug->createView("editor");
+  Frame frame;
+  view->setFrame(&frame);
+  IPlugViewContentScaleSupport* scale = nullptr;
+  ASSERT_EQ(kResultOk, view->queryInterface(IPlugViewContentScaleSupport::iid,
+                                            reinterpret_cast<void**>(&scale)));
+  ASSERT_EQ(kResultOk, view->attached(kParent, kPlatformTypeX11EmbedWindowID));
+  scale->setContentScaleFactor(1.5f); // below the doubling: the same device pixels
+  EXPECT_EQ(0, frame.mCalls);
+  scale->setContentScaleFactor(2.0f);
+  EXPECT_EQ(1, frame.mCalls);
+  EXPECT_EQ("0 0 240 160", Str(frame.mRect));
+  scale->setContentScaleFactor(2.0f);
+  EXPECT_EQ(1, frame.mCalls);
+  // An editor-initiated resize asks for device pixels too.
+  plug->ResizeGraphics(130, 90);
+  EXPECT_EQ("0 0 260 180", Str(frame.mRect));
+  view->removed();
+  scale->release();
+  view->setFrame(nullptr);
+  view->release();
+  plug->release();
+}
+
+TEST(VST3View, ForwardedKeysReachTheEngineAsItsOwnAndItsAnswerGoesBack)
+{
+  auto* plug = new RecordingPlug();
+  IPlugView* view = plug->createView("editor");
+  RecordingGraphics* gui = plug->mGraphics;
+  EXPECT_EQ(kResultFalse, view->onKeyDown('a', 0, 0)); // not attached
+  ASSERT_EQ(kResultOk, view->attached(kParent, kPlatformTypeX11EmbedWindowID));
+  EXPECT_TRUE(gui->mKeys.empty());
+
+  constexpr int16 kShiftControl = (1 << 0) | (1 << 3);
+  EXPECT_EQ(kResultTrue, view->onKeyDown(0, 4, 0));  // VKEY_RETURN
+  EXPECT_EQ(kResultTrue, view->onKeyDown(0, 19, 0)); // VKEY_ENTER, the keypad's
+  EXPECT_EQ(kResultTrue, view->onKeyDown(0, 22, 0)); // VKEY_DELETE
+  EXPECT_EQ(kResultTrue, view->onKeyDown('a', 0, kShiftControl));
+  EXPECT_EQ(kResultTrue, view->onKeyDown(0x00E9, 0, 0)); // é
+  ASSERT_EQ(5u, gui->mKeys.size());
+  EXPECT_EQ(IForwardedKey::kReturn, gui->mKeys[0].mVirtual);
+  EXPECT_EQ(IForwardedKey::kEnter, gui->mKeys[1].mVirtual);
+  EXPECT_EQ(IForwardedKey::kDelete, gui->mKeys[2].mVirtual);
+  EXPECT_EQ(IForwardedKey::kNone, gui->mKeys[3].mVirtual);
+  EXPECT_EQ(U'a', gui->mKeys[3].mChar);
+  EXPECT_TRUE(gui->mKeys[3].mShift && gui->mKeys[3].mControl);
+  EXPECT_FALSE(gui->mKeys[0].mShift || gui->mKeys[0].mControl);
+  EXPECT_EQ(U'\u00E9', gui->mKeys[4].mChar);
+
+  // What the engine leaves, the host keeps; keys that are neither named nor typed never reach it.
+  gui->mTakeKeys = false;
+  EXPECT_EQ(kResultFalse, view->onKeyDown(' ', 0, 0));
+  EXPECT_EQ(6u, gui->mKeys.size());
+  EXPECT_EQ(kResultFalse, view->onKeyDown(0xD834, 0, 0)); // half a surrogate pair
+  EXPECT_EQ(kResultFalse, view->onKeyDown(0x1B, 0, 0));
+  EXPECT_EQ(6u, gui->mKeys.size());
+  view->removed();
+  view->release();
+  plug->release();
+}
+
+TEST(VST3View, TheFramesRunLoopDrivesTheEngineWhileAttached)
+{
+  auto* plug = new RecordingPlug();
+  IPlugView* view = plug->createView("editor");
+  HostLoop loop;
+  Frame frame;
+  view->setFrame(&frame);
+  ASSERT_EQ(kResultOk, view->attached(kParent, kPlatformTypeX11EmbedWindowID));
+  EXPECT_EQ(nullptr, plug->mGraphics->mLoop); // the frame offers none
+  view->removed();
+
+  frame.mLoop = &loop;
+  ASSERT_EQ(kResultOk, view->attached(kParent, kPlatformTypeX11EmbedWindowID));
+  IHostRunLoop* adapted = plug->mGraphics->mLoop;
+  ASSERT_NE(nullptr, adapted);
+  Counter counter;
+  ASSERT_TRUE(adapted->RegisterTimer(&counter, 40));
+  ASSERT_TRUE(adapted->RegisterFile(&counter, 7));
+  ASSERT_EQ(1u, loop.mTimers.size());
+  EXPECT_EQ(40u, loop.mTimers[0].second);
+  loop.mTimers[0].first->onTimer();
+  loop.mHandlers[0].first->onFDIsSet(loop.mHandlers[0].second);
+  EXPECT_EQ(1, counter.mTicks);
+  EXPECT_EQ(std::vector<int>{7}, counter.mFiles);
+
+  // The host may still hold a handler after we unregister: a late call does nothing.
+  Linux::ITimerHandler* late = loop.mTimers[0].first;
+  late->addRef();
+  adapted->UnregisterTimer(&counter);
+  EXPECT_TRUE(loop.mTimers.empty());
+  late->onTimer();
+  late->release();
+  EXPECT_EQ(1, counter.mTicks);
+
+  // Removal lets go of the loop and of whatever the engine left registered.
+  view->removed();
+  EXPECT_EQ(nullptr, plug->mGraphics->mLoop);
+  EXPECT_TRUE(loop.mHandlers.empty());
+  EXPECT_EQ(1u, loop.mRefs);
+
+  // A loop that refuses keeps nothing of ours.
+  VST3RunLoop refusing(&loop);
+  loop.mRefuse = true;
+  EXPECT_FALSE(refusing.RegisterTimer(&counter, 40));
+  EXPECT_FALSE(refusing.RegisterFile(&counter, 7));
+  EXPECT_TRUE(loop.mTimers.empty() && loop.mHandlers.empty());
   view->setFrame(nullptr);
   view->release();
   plug->release();

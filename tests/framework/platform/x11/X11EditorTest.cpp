@@ -11,75 +11,58 @@
 
 #include "framework/gui/IPopupMenu.h"
 #include "framework/platform/x11/IGraphicsLinux.h"
-#include "pluginterfaces/gui/iplugview.h"
 #include "tests/framework/platform/x11/TestMenus.h"
 #include "tests/framework/platform/x11/XvfbServer.h"
 
 #include <X11/Xlib.h>
 
-using namespace Steinberg;
-
 namespace
 {
 
 // A host run loop the test turns by hand, on its own thread (which is then the GUI thread).
-class ManualRunLoop : public Linux::IRunLoop
+class ManualRunLoop : public IHostRunLoop
 {
 public:
-  tresult PLUGIN_API registerEventHandler(Linux::IEventHandler* handler,
-                                          Linux::FileDescriptor fd) override
+  bool RegisterTimer(ITimer* timer, int periodMs) override
   {
-    handler->addRef();
-    mHandlers.push_back({handler, fd});
-    return kResultOk;
+    mTimers.push_back({timer, periodMs});
+    return true;
   }
-  tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler* handler) override
-  {
-    for (auto it = mHandlers.begin(); it != mHandlers.end(); ++it)
-      if (it->first == handler)
-      {
-        handler->release();
-        mHandlers.erase(it);
-        return kResultOk;
-      }
-    return kResultFalse;
-  }
-  tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval ms) override
-  {
-    handler->addRef();
-    mTimers.push_back({handler, ms});
-    return kResultOk;
-  }
-  tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override
+  void UnregisterTimer(ITimer* timer) override
   {
     for (auto it = mTimers.begin(); it != mTimers.end(); ++it)
+      if (it->first == timer)
+      {
+        mTimers.erase(it);
+        return;
+      }
+  }
+  bool RegisterFile(IFileHandler* handler, int fd) override
+  {
+    mFiles.push_back({handler, fd});
+    return true;
+  }
+  void UnregisterFile(IFileHandler* handler) override
+  {
+    for (auto it = mFiles.begin(); it != mFiles.end(); ++it)
       if (it->first == handler)
       {
-        handler->release();
-        mTimers.erase(it);
-        return kResultOk;
+        mFiles.erase(it);
+        return;
       }
-    return kResultFalse;
   }
-  tresult PLUGIN_API queryInterface(const TUID, void** obj) override
-  {
-    *obj = nullptr;
-    return kNoInterface;
-  }
-  uint32 PLUGIN_API addRef() override { return 1; }
-  uint32 PLUGIN_API release() override { return 1; }
 
   // One turn: every handler and every timer.
   void Turn()
   {
-    for (auto& h : std::vector<std::pair<Linux::IEventHandler*, int>>(mHandlers))
-      h.first->onFDIsSet(h.second);
-    for (auto& t : std::vector<std::pair<Linux::ITimerHandler*, uint64>>(mTimers))
-      t.first->onTimer();
+    for (auto& f : std::vector<std::pair<IFileHandler*, int>>(mFiles))
+      f.first->OnRunLoopFile(f.second);
+    for (auto& t : std::vector<std::pair<ITimer*, int>>(mTimers))
+      t.first->OnRunLoopTimer();
   }
 
-  std::vector<std::pair<Linux::IEventHandler*, int>> mHandlers;
-  std::vector<std::pair<Linux::ITimerHandler*, uint64>> mTimers;
+  std::vector<std::pair<IFileHandler*, int>> mFiles;
+  std::vector<std::pair<ITimer*, int>> mTimers;
 };
 
 std::string ReadFile(const std::string& path)
@@ -114,26 +97,21 @@ TEST_F(X11Editor, RegistersWithTheRunLoopWhileOpen)
 {
   ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
   ASSERT_EQ(1u, mLoop.mTimers.size());
-  ASSERT_EQ(1u, mLoop.mHandlers.size());
-  EXPECT_EQ(40u, mLoop.mTimers[0].second); // 25 frames a second
+  ASSERT_EQ(1u, mLoop.mFiles.size());
+  EXPECT_EQ(40, mLoop.mTimers[0].second); // 25 frames a second
   EXPECT_FALSE(mGraphics->RunsOwnThread());
   mLoop.Turn();
 
-  // The host may still hold the handler after we unregister: a late call does nothing.
-  Linux::ITimerHandler* late = mLoop.mTimers[0].first;
-  late->addRef();
   mGraphics->CloseWindow();
   EXPECT_TRUE(mLoop.mTimers.empty());
-  EXPECT_TRUE(mLoop.mHandlers.empty());
+  EXPECT_TRUE(mLoop.mFiles.empty());
   EXPECT_EQ(nullptr, mGraphics->GetWindow());
-  late->onTimer();
-  late->release();
 
   // Opening again while open first closes the old window and its registrations.
   ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
   ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
   EXPECT_EQ(1u, mLoop.mTimers.size());
-  EXPECT_EQ(1u, mLoop.mHandlers.size());
+  EXPECT_EQ(1u, mLoop.mFiles.size());
 }
 
 TEST_F(X11Editor, SurvivesAHostThatDestroysItsWindowFirst)

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "framework/gui/IPopupMenu.h"
 #include "framework/platform/x11/DesktopTools.h"
@@ -59,6 +60,39 @@ TEST(X11Input, KeyCodes)
   EXPECT_EQ(31, x11input::EngineKeyCode(XK_Q));
   EXPECT_EQ(-1, x11input::EngineKeyCode(XK_Return));
   EXPECT_EQ(-1, x11input::EngineKeyCode(XK_exclam));
+
+  // Forwarded keys: named keys type nothing; Latin-1 characters are their own symbol.
+  const std::pair<IForwardedKey::EVirtual, unsigned long> named[] = {
+      {IForwardedKey::kBack, XK_BackSpace}, {IForwardedKey::kTab, XK_Tab},
+      {IForwardedKey::kReturn, XK_Return},  {IForwardedKey::kEnter, XK_KP_Enter},
+      {IForwardedKey::kEscape, XK_Escape},  {IForwardedKey::kSpace, XK_space},
+      {IForwardedKey::kEnd, XK_End},        {IForwardedKey::kHome, XK_Home},
+      {IForwardedKey::kLeft, XK_Left},      {IForwardedKey::kUp, XK_Up},
+      {IForwardedKey::kRight, XK_Right},    {IForwardedKey::kDown, XK_Down},
+      {IForwardedKey::kDelete, XK_Delete}};
+  unsigned long keysym = 0;
+  std::string text = "stale";
+  for (const auto& n : named)
+  {
+    IForwardedKey key;
+    key.mVirtual = n.first;
+    ASSERT_TRUE(x11input::ForwardedKeySym(key, &keysym, &text));
+    EXPECT_EQ(n.second, keysym) << n.first;
+    EXPECT_EQ("", text);
+  }
+  IForwardedKey e;
+  e.mChar = U'\u00E9';
+  ASSERT_TRUE(x11input::ForwardedKeySym(e, &keysym, &text));
+  EXPECT_EQ(static_cast<unsigned long>(XK_eacute), keysym);
+  EXPECT_EQ("\xC3\xA9", text);
+  e.mChar = U'7';
+  ASSERT_TRUE(x11input::ForwardedKeySym(e, &keysym, &text));
+  EXPECT_EQ(5 + 7, x11input::EngineKeyCode(keysym));
+  EXPECT_EQ("7", text);
+  e.mChar = U'\u20AC'; // beyond Latin-1: left to the host
+  EXPECT_FALSE(x11input::ForwardedKeySym(e, &keysym, &text));
+  e.mChar = 0;
+  EXPECT_FALSE(x11input::ForwardedKeySym(e, &keysym, &text));
 }
 
 TEST(X11Input, DoubleClickNeedsTimeDistanceAndButton)
