@@ -1,4 +1,5 @@
 // The instance as a host sees it: parameters, units, programs, state, buses and queues.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -191,6 +192,44 @@ TEST(Binding, StreamsTooShortForEveryValueRestoreNothing)
   }
   EXPECT_DOUBLE_EQ(80.0, d.plug->GetParam(kMix)->Value());
   EXPECT_DOUBLE_EQ(0.0, d.plug->GetParam(kGain1)->Value());
+}
+
+// A stream that hands out `good` bytes of a state and then fails.
+struct FailingStream : IBStream
+{
+  std::vector<char> bytes;
+  size_t pos = 0;
+  tresult PLUGIN_API read(void* buffer, int32 n, int32* read) override
+  {
+    const size_t give = std::min(static_cast<size_t>(n), bytes.size() - pos);
+    std::memcpy(buffer, bytes.data() + pos, give);
+    pos += give;
+    if (read) *read = static_cast<int32>(give);
+    return give > 0 ? kResultOk : kInternalError;
+  }
+  tresult PLUGIN_API write(void*, int32, int32*) override { return kResultFalse; }
+  tresult PLUGIN_API seek(int64, int32, int64*) override { return kResultFalse; }
+  tresult PLUGIN_API tell(int64*) override { return kResultFalse; }
+  tresult PLUGIN_API queryInterface(const TUID, void** obj) override
+  {
+    *obj = nullptr;
+    return kNoInterface;
+  }
+  uint32 PLUGIN_API addRef() override { return 1; }
+  uint32 PLUGIN_API release() override { return 1; }
+};
+
+TEST(Binding, AStreamThatFailsBeforeEveryValueRestoresNothing)
+{
+  Host a;
+  a.Set(kGain1, 9.0);
+  FailingStream s;
+  s.bytes = a.GetState();
+  s.bytes.resize(200);
+  Host b;
+  const auto before = b.GetState();
+  EXPECT_EQ(kResultFalse, static_cast<IEditController*>(b.plug)->setState(&s));
+  EXPECT_EQ(before, b.GetState());
 }
 
 TEST(Binding, AReopenedProjectShowsTheChosenSlotAndKeepsUserSlots)
