@@ -3,9 +3,10 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+TSAN_BUILD ?= build-tsan
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps deps-bench configure build demo test test-release test-asan test-fuzz fuzz bench format clean
+.PHONY: deps deps-bench configure build demo test test-release test-asan test-tsan test-fuzz fuzz bench format clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -31,13 +32,19 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
 
+# The concurrency tests (label tsan), and only what they need, built with ThreadSanitizer.
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_TSAN=ON -DTARVO_BUILD_BENCH=OFF
+	cmake --build $(TSAN_BUILD) -j$(JOBS) --target tarvo_tsan_tests
+	ctest --test-dir $(TSAN_BUILD) --output-on-failure -j$(JOBS) -L tsan
+
 test-fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON -DTARVO_FUZZ_SECONDS=5
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
 	ctest --test-dir $(FUZZ_BUILD) --output-on-failure -L fuzz
 
-# The whole suite: release build, sanitizer build, fuzz smoke runs.
-test: test-asan test-fuzz test-release
+# The whole suite: release build, sanitizer builds, fuzz smoke runs.
+test: test-asan test-tsan test-fuzz test-release
 
 # Each fuzz target for FUZZ_SECONDS on its corpus; findings land in build-fuzz/fuzz-work.
 fuzz: deps
@@ -59,4 +66,4 @@ format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) out
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) out

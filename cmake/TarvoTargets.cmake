@@ -14,7 +14,9 @@ function(tarvo_library name)
   endif()
 endfunction()
 
-# tarvo_test(name SOURCES ... DEPS ... [LABELS ...]): a GoogleTest executable under CTest.
+# tarvo_test(name SOURCES ... DEPS ... [LABELS label]): a GoogleTest executable under CTest (one
+# label: discovered tests take no list). A test labelled tsan is a concurrency test: `make test-tsan` builds it (target tarvo_tsan_tests) and
+# runs it with everything compiled under ThreadSanitizer.
 function(tarvo_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   find_package(GTest REQUIRED)
@@ -23,8 +25,14 @@ function(tarvo_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   include(GoogleTest)
+  set(environment)
+  if("tsan" IN_LIST ARG_LABELS)
+    add_dependencies(tarvo_tsan_tests ${name})
+    # Any report fails the run, not only the first.
+    set(environment ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1:exitcode=66")
+  endif()
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+    PROPERTIES LABELS "${ARG_LABELS}" ${environment} DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # tarvo_fuzzer(name SOURCES ... DEPS ...): a libFuzzer target with its seed corpus folder

@@ -57,7 +57,7 @@ function(tarvo_vst3_bundle target)
   target_link_options(${target} PRIVATE "LINKER:--version-script=${TARVO_VST3_EXPORTS_MAP}")
   # Sanitizer runtimes resolve their symbols from the host process, so a sanitized module keeps
   # undefined references by design.
-  if(NOT TARVO_SANITIZE AND NOT TARVO_FUZZ)
+  if(NOT TARVO_SANITIZE AND NOT TARVO_FUZZ AND NOT TARVO_TSAN)
     target_link_options(${target} PRIVATE "LINKER:-z,defs")
   endif()
 
