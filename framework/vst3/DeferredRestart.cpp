@@ -13,6 +13,7 @@ DeferredRestart::~DeferredRestart()
   FUNKNOWN_DTOR
 }
 
+#if SMTG_OS_LINUX
 IMPLEMENT_FUNKNOWN_METHODS(DeferredRestart, Linux::ITimerHandler, Linux::ITimerHandler::iid)
 
 void DeferredRestart::SetRunLoop(const void* key, Linux::IRunLoop* loop)
@@ -58,6 +59,14 @@ void DeferredRestart::Shutdown()
   mLoops.clear();
   mHandler = nullptr;
 }
+#else
+IMPLEMENT_FUNKNOWN_METHODS(DeferredRestart, FUnknown, FUnknown::iid)
+
+void DeferredRestart::Shutdown()
+{
+  mHandler = nullptr;
+}
+#endif
 
 void DeferredRestart::Deliver()
 {

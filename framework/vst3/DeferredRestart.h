@@ -12,6 +12,9 @@
 //
 // Threads: Request from any thread (lock-free, allocation-free); everything else on the host's
 // UI thread.
+//
+// Run loops are Linux's (Steinberg::Linux::IRunLoop); elsewhere the requests only wait until a
+// platform's UI-thread moment delivers them.
 
 #include <atomic>
 #include <vector>
@@ -19,11 +22,15 @@
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
+#if SMTG_OS_LINUX
 class DeferredRestart final : public Steinberg::Linux::ITimerHandler
+#else
+class DeferredRestart final : public Steinberg::FUnknown
+#endif
 {
 public:
   // How often the timer looks for requests.
-  static constexpr Steinberg::Linux::TimerInterval kIntervalMs = 30;
+  static constexpr int kIntervalMs = 30;
 
   DeferredRestart();
   DeferredRestart(const DeferredRestart&) = delete;
@@ -36,19 +43,28 @@ public:
   // Where deliveries go; null stops them (requests keep waiting).
   void SetHandler(Steinberg::Vst::IComponentHandler* handler) { mHandler = handler; }
 
+#if SMTG_OS_LINUX
   // A run loop offered under a key (the host context, a view); a null loop withdraws the key's.
   void SetRunLoop(const void* key, Steinberg::Linux::IRunLoop* loop);
+  void PLUGIN_API onTimer() override
+  {
+    Deliver();
+  }
+#endif
   // Unregisters the timer and lets go of every run loop.
   void Shutdown();
 
   // Delivers the waiting requests now (the timer's tick).
   void Deliver();
-  void PLUGIN_API onTimer() override { Deliver(); }
 
   DECLARE_FUNKNOWN_METHODS
 
 private:
   ~DeferredRestart();
+
+  std::atomic<Steinberg::int32> mPending{0};
+  Steinberg::Vst::IComponentHandler* mHandler = nullptr;
+#if SMTG_OS_LINUX
   void PlaceTimer();
 
   struct Loop
@@ -56,8 +72,7 @@ private:
     const void* key;
     Steinberg::Linux::IRunLoop* loop; // referenced
   };
-  std::atomic<Steinberg::int32> mPending{0};
-  Steinberg::Vst::IComponentHandler* mHandler = nullptr;
   std::vector<Loop> mLoops;
   Steinberg::Linux::IRunLoop* mTimerLoop = nullptr; // the loop our timer is registered with
+#endif
 };

@@ -264,6 +264,7 @@ tresult PLUGIN_API IVST3Plugin::initialize(FUnknown* context)
   }
 
   if (app) app->release();
+#if SMTG_OS_LINUX
   Linux::IRunLoop* loop = nullptr;
   if (context &&
       context->queryInterface(Linux::IRunLoop::iid, reinterpret_cast<void**>(&loop)) == kResultOk &&
@@ -272,6 +273,7 @@ tresult PLUGIN_API IVST3Plugin::initialize(FUnknown* context)
     mRestart->SetRunLoop(context, loop);
     loop->release();
   }
+#endif
   OnHostIdentified();
   RestorePreset(0);
   return result;
@@ -778,10 +780,15 @@ void IVST3Plugin::AddView(IVST3View* view)
 
 void IVST3Plugin::ViewFrameChanged(IPlugView* view, IPlugFrame* frame)
 {
+#if SMTG_OS_LINUX
   Linux::IRunLoop* loop = nullptr;
   if (frame) frame->queryInterface(Linux::IRunLoop::iid, reinterpret_cast<void**>(&loop));
   mRestart->SetRunLoop(view, loop);
   if (loop) loop->release();
+#else
+  (void)view;
+  (void)frame;
+#endif
 }
 
 void IVST3Plugin::RemoveView(IPlugView* view)
