@@ -12,6 +12,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -110,6 +111,10 @@ private:
   void DestroyWindowNow();
   void ThreadMain(unsigned long parent);
   void WakeThread();
+  // The own-thread mode: hands a forwarded key to the window's thread and waits for its answer.
+  bool HandKeyAcross(unsigned long keysym, const char* text, bool shift, bool control);
+  // On the window's thread: acts on the keys handed across.
+  void TakeHandedKeys();
   void Dispatch(_XEvent& ev);
   void AddExposed(IRECT r);
   void ApplyScale();
@@ -170,13 +175,21 @@ private:
   std::mutex mThreadMutex;
   std::condition_variable mThreadReady;
   bool mThreadStarted = false;
+  // Keys the host forwarded in the own-thread mode, handed to the window's thread; the host's
+  // thread waits a short while for each answer. Under mThreadMutex.
   struct ForwardedKey
   {
+    uint64_t mId;
     unsigned long mKeysym;
     std::string mText;
     bool mShift, mControl;
   };
-  std::vector<ForwardedKey> mForwardedKeys; // under mThreadMutex
+  std::deque<ForwardedKey> mForwardedKeys;
+  uint64_t mLastKeyId = 0;      // the newest key handed across
+  uint64_t mKeyInHand = 0;      // the key the window's thread is acting on, 0 for none
+  uint64_t mLastAnsweredId = 0; // keys are answered in order
+  bool mLastAnswer = false;
+  std::condition_variable mKeyAnswered;
 };
 
 // A GraphicsFactory: an X11 engine whose images come from the Contents/Resources folder of the

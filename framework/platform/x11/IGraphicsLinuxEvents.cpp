@@ -73,6 +73,14 @@ void IGraphicsLinux::Dispatch(XEvent& ev)
   case DestroyNotify:
     if (ev.xdestroywindow.window == w) mWindowGone = true;
     break;
+  case FocusOut:
+    // The field losing the keyboard (the editor's window did, or the user went elsewhere) ends
+    // it as a click elsewhere does. Grabs (a window manager's key chord) only borrow the focus.
+    if (field && ev.xfocus.window == field && ev.xfocus.mode != NotifyGrab &&
+        ev.xfocus.mode != NotifyUngrab && ev.xfocus.detail != NotifyInferior &&
+        ev.xfocus.detail != NotifyPointer)
+      EndTextEntry(true);
+    break;
   case MappingNotify:
     // Keys change meaning when the keyboard map does (xdotool borrows keys to type with).
     XRefreshKeyboardMapping(&ev.xmapping);
@@ -152,13 +160,13 @@ void IGraphicsLinux::MouseButton(XEvent& ev)
     HideTooltip();
     if (mTextEntry)
     {
-      if (b.window == mTextEntry->mWindow)
+      // A press elsewhere, or the wheel turned anywhere (over the field too), commits the field.
+      if (b.window == mTextEntry->mWindow && !x11input::WheelDelta(b.button))
       {
         if (b.button == x11input::kButtonLeft) ClickTextEntry(b.x / mScale);
         return;
       }
-      // A press elsewhere commits the field; a wheel step cancels it.
-      EndTextEntry(x11input::WheelDelta(b.button) == 0);
+      EndTextEntry(true);
     }
   }
   if (b.window != w) return;
@@ -223,14 +231,7 @@ bool IGraphicsLinux::OnForwardedKey(const IForwardedKey& key)
 bool IGraphicsLinux::HostKey(unsigned long keysym, const char* text, bool shift, bool control)
 {
   if (mOwnThread.joinable() && std::this_thread::get_id() != mOwnThread.get_id())
-  {
-    {
-      std::lock_guard<std::mutex> lock(mThreadMutex);
-      mForwardedKeys.push_back({keysym, text ? text : "", shift, control});
-    }
-    WakeThread();
-    return true;
-  }
+    return HandKeyAcross(keysym, text, shift, control);
   if (!mDisplay) return false;
   if (mTextEntry) return TextEntryKey(keysym, text, shift, control);
   const int code = x11input::EngineKeyCode(keysym);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 
 // Our headers before Xlib's, whose macros (Bool, CurrentTime) would rewrite their names.
 #include "framework/core/Trace.h"
@@ -125,13 +126,7 @@ void IGraphicsLinux::ThreadMain(unsigned long parent)
   while (!mStopThread.load())
   {
     OnXEvents();
-    std::vector<ForwardedKey> keys;
-    {
-      std::lock_guard<std::mutex> lock(mThreadMutex);
-      keys.swap(mForwardedKeys);
-    }
-    for (const ForwardedKey& k : keys)
-      HostKey(k.mKeysym, k.mText.c_str(), k.mShift, k.mControl);
+    TakeHandedKeys();
     const uint64_t now = x11::NowMs();
     if (now >= next)
     {
@@ -152,6 +147,59 @@ void IGraphicsLinux::ThreadMain(unsigned long parent)
     }
   }
   DestroyWindowNow();
+}
+
+// ---- Keys forwarded to a window on its own thread ----
+//
+// The engine and the text field live on the window's thread, and whether a key is taken depends
+// on their state (an open field, a control under the pointer), so the answer cannot be decided on
+// the host's thread. The host's thread hands the key across and waits, briefly: long enough for
+// any key the window acts on at once, short enough that a window busy elsewhere (a modal dialog,
+// a host call that waits for the host's own thread) never stalls the host. A key still waiting
+// when the time is up is taken back and left to the host; one the window is acting on counts as
+// taken.
+
+namespace
+{
+constexpr auto kKeyAnswerWait = std::chrono::milliseconds(100);
+}
+
+bool IGraphicsLinux::HandKeyAcross(unsigned long keysym, const char* text, bool shift, bool control)
+{
+  std::unique_lock<std::mutex> lock(mThreadMutex);
+  if (mStopThread.load()) return false;
+  const uint64_t id = ++mLastKeyId;
+  mForwardedKeys.push_back({id, keysym, text ? text : "", shift, control});
+  lock.unlock();
+  WakeThread();
+  lock.lock();
+  if (mKeyAnswered.wait_for(lock, kKeyAnswerWait, [&] { return mLastAnsweredId >= id; }))
+    return mLastAnsweredId == id ? mLastAnswer : true;
+  for (auto it = mForwardedKeys.begin(); it != mForwardedKeys.end(); ++it)
+    if (it->mId == id)
+    {
+      mForwardedKeys.erase(it);
+      return false;
+    }
+  return mKeyInHand == id;
+}
+
+void IGraphicsLinux::TakeHandedKeys()
+{
+  std::unique_lock<std::mutex> lock(mThreadMutex);
+  while (!mForwardedKeys.empty())
+  {
+    const ForwardedKey k = std::move(mForwardedKeys.front());
+    mForwardedKeys.pop_front();
+    mKeyInHand = k.mId;
+    lock.unlock();
+    const bool taken = HostKey(k.mKeysym, k.mText.c_str(), k.mShift, k.mControl);
+    lock.lock();
+    mKeyInHand = 0;
+    mLastAnsweredId = k.mId;
+    mLastAnswer = taken;
+    mKeyAnswered.notify_all();
+  }
 }
 
 // ---- What the loop calls ----

@@ -45,7 +45,7 @@ namespace x11editor
 constexpr long kEditorEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask |
                                PointerMotionMask | KeyPressMask | EnterWindowMask |
                                LeaveWindowMask | StructureNotifyMask;
-constexpr long kFieldEvents = ExposureMask | KeyPressMask | ButtonPressMask;
+constexpr long kFieldEvents = ExposureMask | KeyPressMask | ButtonPressMask | FocusChangeMask;
 constexpr int kTooltipDelayMs = 600;
 
 inline Display* D(_XDisplay* d)

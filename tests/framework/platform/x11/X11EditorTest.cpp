@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "framework/gui/IControl.h"
 #include "framework/gui/IPopupMenu.h"
 #include "framework/platform/x11/IGraphicsLinux.h"
 #include "tests/framework/platform/x11/TestMenus.h"
@@ -65,6 +68,51 @@ public:
   std::vector<std::pair<ITimer*, int>> mTimers;
 };
 
+// A control that records the engine keys it is offered (taking only space, key code 0) and what
+// a text field commits to it; a delay makes it slow to answer.
+class KeyControl : public IControl
+{
+public:
+  KeyControl() : IControl(nullptr, IRECT(0, 0, 1, 1)) {}
+  bool Draw(IGraphics*) override { return true; }
+  bool OnKeyDown(int, int, int key) override
+  {
+    std::this_thread::sleep_for(std::chrono::milliseconds(mDelayMs));
+    mKeys.push_back(key);
+    return key == 0;
+  }
+  void TextFromTextEntry(const char* text) override { mCommitted.push_back(text); }
+
+  int mDelayMs = 0;
+  std::vector<int> mKeys;
+  std::vector<std::string> mCommitted;
+};
+
+IForwardedKey Named(IForwardedKey::EVirtual v)
+{
+  IForwardedKey k;
+  k.mVirtual = v;
+  return k;
+}
+
+IForwardedKey Typed(char32_t c)
+{
+  IForwardedKey k;
+  k.mChar = c;
+  return k;
+}
+
+// The editor's text field window: the child of the editor window.
+Window FieldWindow(Display* d, Window editor)
+{
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned n = 0;
+  if (!XQueryTree(d, editor, &root, &parent, &children, &n)) return 0;
+  const Window field = n ? children[n - 1] : 0;
+  if (children) XFree(children);
+  return field;
+}
+
 std::string ReadFile(const std::string& path)
 {
   std::ifstream in(path);
@@ -112,6 +160,88 @@ TEST_F(X11Editor, RegistersWithTheRunLoopWhileOpen)
   ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
   EXPECT_EQ(1u, mLoop.mTimers.size());
   EXPECT_EQ(1u, mLoop.mFiles.size());
+}
+
+TEST_F(X11Editor, ForwardedKeysAnswerWhatTheEngineAnsweredInEveryMode)
+{
+  auto* catcher = new KeyControl;
+  mGraphics->AttachKeyCatcher(catcher);
+  for (const bool ownThread : {false, true})
+  {
+    SCOPED_TRACE(ownThread ? "own thread" : "host run loop");
+    catcher->mKeys.clear();
+    mGraphics->SetHostRunLoop(ownThread ? nullptr : &mLoop);
+    ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+    ASSERT_EQ(ownThread, mGraphics->RunsOwnThread());
+    EXPECT_TRUE(mGraphics->OnForwardedKey(Named(IForwardedKey::kSpace)));
+    EXPECT_FALSE(mGraphics->OnForwardedKey(Typed(U'q'))); // offered, not taken: the host's
+    EXPECT_FALSE(mGraphics->OnForwardedKey(Named(IForwardedKey::kReturn))); // no engine key
+    EXPECT_EQ((std::vector<int>{0, 31}), catcher->mKeys);
+    mGraphics->CloseWindow();
+  }
+
+  // A window busy with a key does not hold the host: the key it is acting on counts as taken; one
+  // still waiting when the wait is over goes back to the host and never reaches the engine.
+  mGraphics->SetHostRunLoop(nullptr);
+  ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+  catcher->mKeys.clear();
+  catcher->mDelayMs = 600;
+  EXPECT_TRUE(mGraphics->OnForwardedKey(Named(IForwardedKey::kSpace)));
+  EXPECT_FALSE(mGraphics->OnForwardedKey(Typed(U'q')));
+  mGraphics->CloseWindow(); // joins the thread, which finishes the slow key first
+  EXPECT_EQ((std::vector<int>{0}), catcher->mKeys);
+}
+
+TEST_F(X11Editor, TextFieldCommitsOnFocusLossAndOnTheWheel)
+{
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(nullptr, d);
+  KeyControl control;
+  IText style;
+  IRECT where(10, 10, 90, 30);
+  ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+  const Window editor = reinterpret_cast<Window>(mGraphics->GetWindow());
+  auto turnUntilCommitted = [&](size_t n)
+  {
+    for (int i = 0; i < 200 && control.mCommitted.size() < n; ++i)
+    {
+      mLoop.Turn();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  };
+
+  // The keyboard goes elsewhere: what the field holds is committed (a forwarded key typed it).
+  mGraphics->CreateTextEntry(&control, &style, &where, "12.5", nullptr);
+  mLoop.Turn();
+  const Window field = FieldWindow(d, editor);
+  ASSERT_NE(0u, field);
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(d, &focus, &revert);
+  ASSERT_EQ(field, focus);
+  EXPECT_TRUE(mGraphics->OnForwardedKey(Typed(U'7')));
+  XSetInputFocus(d, PointerRoot, RevertToPointerRoot, CurrentTime);
+  XSync(d, False);
+  turnUntilCommitted(1);
+  EXPECT_EQ((std::vector<std::string>{"7"}), control.mCommitted);
+
+  // A wheel step over the field commits it too.
+  mGraphics->CreateTextEntry(&control, &style, &where, "3", nullptr);
+  mLoop.Turn();
+  XEvent wheel{};
+  wheel.xbutton.type = ButtonPress;
+  wheel.xbutton.window = FieldWindow(d, editor);
+  wheel.xbutton.root = DefaultRootWindow(d);
+  wheel.xbutton.button = Button4;
+  wheel.xbutton.x = wheel.xbutton.y = 5;
+  wheel.xbutton.same_screen = True;
+  ASSERT_NE(0u, wheel.xbutton.window);
+  XSendEvent(d, wheel.xbutton.window, False, ButtonPressMask, &wheel);
+  XSync(d, False);
+  turnUntilCommitted(2);
+  EXPECT_EQ((std::vector<std::string>{"7", "3"}), control.mCommitted);
+  mGraphics->CloseWindow();
+  XCloseDisplay(d);
 }
 
 TEST_F(X11Editor, SurvivesAHostThatDestroysItsWindowFirst)
