@@ -8,6 +8,7 @@
 namespace
 {
 const char* const kKernelNames[BiquadCascade::kNumKernels] = {"sse2", "avx2"};
+const Biquad kPassThrough; // a0 = 1, everything else 0
 
 bool CpuHas(BiquadCascade::EKernel kernel)
 {
@@ -65,8 +66,7 @@ void BiquadCascade::Gather()
   mPlan.slots = mNumActive < 2 ? 2 : (mNumActive + 1) & ~1;
   for (int s = 0; s < mPlan.slots; ++s)
   {
-    static const Biquad kPass;
-    const Biquad& b = s < mNumActive ? mSections[mActive[s]] : kPass;
+    const Biquad& b = s < mNumActive ? mSections[mActive[s]] : kPassThrough;
     const double coef[5] = {b.a0, b.a1, b.a2, b.b1, b.b2};
     double* rows[5] = {mPlan.a0, mPlan.a1, mPlan.a2, mPlan.b1, mPlan.b2};
     for (int c = 0; c < 5; ++c)
