@@ -10,30 +10,28 @@ namespace
 using Mix = BiquadCascade::Mix;
 using Plan = BiquadCascade::Plan;
 
-// The cascade from the plan's dry line into its wet line.
-template <int kSlots> void Wave(Plan& p, int n)
+// Slots first..first+kSlots-1 of the cascade from src into dst (which may be the same line).
+template <int kSlots> void Wave(Plan& p, int first, const double* src, double* dst, int n)
 {
   // Locals, so that the stores into the wet line cannot be taken to change them.
   __m128d a0[kSlots], a1[kSlots], a2[kSlots], b1[kSlots], b2[kSlots];
   __m128d z1[kSlots], z2[kSlots], y[kSlots];
   for (int k = 0; k < kSlots; ++k)
   {
-    a0[k] = _mm_load_pd(p.a0 + 2 * k);
-    a1[k] = _mm_load_pd(p.a1 + 2 * k);
-    a2[k] = _mm_load_pd(p.a2 + 2 * k);
-    b1[k] = _mm_load_pd(p.b1 + 2 * k);
-    b2[k] = _mm_load_pd(p.b2 + 2 * k);
-    z1[k] = _mm_load_pd(p.z1 + 2 * k);
-    z2[k] = _mm_load_pd(p.z2 + 2 * k);
+    const int at = 2 * (first + k);
+    a0[k] = _mm_load_pd(p.a0 + at);
+    a1[k] = _mm_load_pd(p.a1 + at);
+    a2[k] = _mm_load_pd(p.a2 + at);
+    b1[k] = _mm_load_pd(p.b1 + at);
+    b2[k] = _mm_load_pd(p.b2 + at);
+    z1[k] = _mm_load_pd(p.z1 + at);
+    z2[k] = _mm_load_pd(p.z2 + at);
     y[k] = _mm_setzero_pd();
   }
-  const double* dry = p.dry;
-  double* wet = p.wet;
-
   // Ramping in and out, slot k only moves its state while 0 <= t - k < n.
   auto step = [&](int t, bool masked) __attribute__((always_inline))
   {
-    const __m128d x = !masked || t < n ? _mm_load_pd(dry + 2 * t) : _mm_setzero_pd();
+    const __m128d x = !masked || t < n ? _mm_load_pd(src + 2 * t) : _mm_setzero_pd();
     // From the last slot down, so that each reads its predecessor's previous output.
 #pragma GCC unroll 8
     for (int k = kSlots - 1; k >= 0; --k)
@@ -51,7 +49,7 @@ template <int kSlots> void Wave(Plan& p, int n)
       y[k] = out;
     }
     const int f = t - (kSlots - 1);
-    if (!masked || f >= 0) _mm_store_pd(wet + 2 * f, y[kSlots - 1]);
+    if (!masked || f >= 0) _mm_store_pd(dst + 2 * f, y[kSlots - 1]);
   };
 
   const int ramp = kSlots - 1, total = n + kSlots - 1;
@@ -65,8 +63,8 @@ template <int kSlots> void Wave(Plan& p, int n)
 
   for (int k = 0; k < kSlots; ++k)
   {
-    _mm_store_pd(p.z1 + 2 * k, z1[k]);
-    _mm_store_pd(p.z2 + 2 * k, z2[k]);
+    _mm_store_pd(p.z1 + 2 * (first + k), z1[k]);
+    _mm_store_pd(p.z2 + 2 * (first + k), z2[k]);
   }
 }
 
@@ -75,20 +73,16 @@ void Run(Plan& p, const CascadeChunk<S>& io, const Mix& m, BiquadCascade::Peaks&
 {
   const FrameConstants c(m);
   InputPass<S, kVary>(io, m, c, p.dry, peaks);
-  switch (p.slots)
+  // At most four slots per pass: eight would hold 24 registers of state in a set of 16, and
+  // the spills cost more than a second pass over the chunk.
+  const double* src = p.dry;
+  for (int first = 0; first < p.slots; first += 4)
   {
-  case 2:
-    Wave<2>(p, io.n);
-    break;
-  case 4:
-    Wave<4>(p, io.n);
-    break;
-  case 6:
-    Wave<6>(p, io.n);
-    break;
-  default:
-    Wave<8>(p, io.n);
-    break;
+    if (p.slots - first >= 4)
+      Wave<4>(p, first, src, p.wet, io.n);
+    else
+      Wave<2>(p, first, src, p.wet, io.n);
+    src = p.wet;
   }
   OutputPass<S, kVary, kPass, false>(io, m, c, p.dry, p.wet, peaks);
 }
