@@ -9,14 +9,26 @@
 
 constexpr int kBenchBlock = 512;
 
+// TARVO_KERNEL for the instances made next; null removes it.
+inline void ForceKernel(const char* name)
+{
+#if defined(_WIN32)
+  _putenv_s("TARVO_KERNEL", name ? name : "");
+#else
+  if (name)
+    setenv("TARVO_KERNEL", name, 1);
+  else
+    unsetenv("TARVO_KERNEL");
+#endif
+}
+
 // kernel: a BiquadCascade kernel number, or -1 for the one the instance picks itself.
 inline Tarvo* MakeBenchPlug(int kernel = -1)
 {
   if (kernel >= 0)
-    setenv("TARVO_KERNEL", BiquadCascade::KernelName(static_cast<BiquadCascade::EKernel>(kernel)),
-           1);
+    ForceKernel(BiquadCascade::KernelName(static_cast<BiquadCascade::EKernel>(kernel)));
   auto* plug = new Tarvo();
-  unsetenv("TARVO_KERNEL");
+  ForceKernel(nullptr);
   plug->SetSampleRate(48000);
   plug->SetBlockSize(kBenchBlock);
   plug->Reset();

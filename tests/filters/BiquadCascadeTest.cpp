@@ -14,6 +14,19 @@ namespace
 using Mix = BiquadCascade::Mix;
 using Peaks = BiquadCascade::Peaks;
 
+// TARVO_KERNEL for the instances made next; null removes it.
+inline void ForceKernel(const char* name)
+{
+#if defined(_WIN32)
+  _putenv_s("TARVO_KERNEL", name ? name : "");
+#else
+  if (name)
+    setenv("TARVO_KERNEL", name, 1);
+  else
+    unsetenv("TARVO_KERNEL");
+#endif
+}
+
 bool SameBits(double a, double b)
 {
   return std::memcmp(&a, &b, sizeof a) == 0;
@@ -218,11 +231,11 @@ TEST(BiquadCascade, PicksTheWidestKernelUnlessTheEnvironmentNamesOne)
 {
   const auto kernels = SupportedKernels();
   ASSERT_EQ(BiquadCascade::kKernelSSE2, kernels.front());
-  unsetenv("TARVO_KERNEL");
+  ForceKernel(nullptr);
   EXPECT_EQ(kernels.back(), BiquadCascade().Kernel());
-  setenv("TARVO_KERNEL", "sse2", 1);
+  ForceKernel("sse2");
   EXPECT_EQ(BiquadCascade::kKernelSSE2, BiquadCascade().Kernel());
-  setenv("TARVO_KERNEL", "no-such-kernel", 1);
+  ForceKernel("no-such-kernel");
   EXPECT_EQ(kernels.back(), BiquadCascade().Kernel());
-  unsetenv("TARVO_KERNEL");
+  ForceKernel(nullptr);
 }

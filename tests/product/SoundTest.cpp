@@ -33,6 +33,19 @@ void Settle(Host& h)
     h.Run(Sine(1, kRate, 512, 0.0));
 }
 
+// TARVO_KERNEL for the instances made next; null removes it.
+inline void ForceKernel(const char* name)
+{
+#if defined(_WIN32)
+  _putenv_s("TARVO_KERNEL", name ? name : "");
+#else
+  if (name)
+    setenv("TARVO_KERNEL", name, 1);
+  else
+    unsetenv("TARVO_KERNEL");
+#endif
+}
+
 std::vector<BiquadCascade::EKernel> SupportedKernels()
 {
   std::vector<BiquadCascade::EKernel> kernels;
@@ -47,8 +60,8 @@ std::vector<BiquadCascade::EKernel> SupportedKernels()
 class Sound : public ::testing::TestWithParam<BiquadCascade::EKernel>
 {
 protected:
-  void SetUp() override { setenv("TARVO_KERNEL", BiquadCascade::KernelName(GetParam()), 1); }
-  void TearDown() override { unsetenv("TARVO_KERNEL"); }
+  void SetUp() override { ForceKernel(BiquadCascade::KernelName(GetParam())); }
+  void TearDown() override { ForceKernel(nullptr); }
 };
 INSTANTIATE_TEST_SUITE_P(Kernels, Sound, ::testing::ValuesIn(SupportedKernels()),
                          [](const auto& info) { return BiquadCascade::KernelName(info.param); });
