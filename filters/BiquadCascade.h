@@ -1,7 +1,10 @@
 #pragma once
 // Up to eight Biquad sections in series on a stereo signal, with the frame work around them done
-// in the same pass: input gain, output gain on the processed path, dry/wet mix, cleaning of tiny
-// and non-finite results, per-side pass-through and peak levels.
+// in the same kernel call, chunk by chunk while it sits in the first-level cache: input gain and
+// conversion from the host's samples, output gain on the processed path, dry/wet mix, cleaning
+// of tiny and non-finite results, per-side pass-through, peak levels and conversion back. The
+// frame work runs in loops of its own before and after the chain: folded into the chain's loop
+// it would compete with the chain's state for the sixteen vector registers and spill.
 //
 // The sections keep their coefficients and states in the Biquad objects; a block gathers the
 // active ones into a packed form, runs a kernel over it and gives the states back. A kernel is

@@ -1,7 +1,7 @@
-// The baseline kernel: one stereo section per SSE2 register, every section of the chain busy at
-// once in a wavefront (slot k works on frame t - k at step t), between an input and an output
-// pass over the chunk. It performs the same IEEE
-// operations in the same order as Biquad::processStereo, so its results equal it to the bit.
+// The baseline kernel: one stereo section per SSE2 register, up to four sections of the chain busy
+// at once in a wavefront (slot k works on frame t - k at step t), between an input and an output
+// pass over the chunk. It performs the same IEEE operations in the same order as
+// Biquad::processStereo, so its results equal it to the bit.
 
 #include "filters/CascadeFrame.h"
 
