@@ -67,7 +67,9 @@ void ISavePreset::OnMouseDown(int, int, IMouseMod*)
 
 void IUndoPreset::OnMouseDown(int, int, IMouseMod*)
 {
-  mPlug->RestorePreset(mPlug->GetCurrentPresetIdx());
+  // The values come back from the slot: the host must hear them like any other recall, or its
+  // controls and automation keep the discarded edits.
+  if (mPlug->RestorePreset(mPlug->GetCurrentPresetIdx())) mPlug->DirtyParameters();
   Press();
 }
 

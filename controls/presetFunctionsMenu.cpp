@@ -31,13 +31,14 @@ void PresetFunctionsMenu::OnMouseDown(int, int, IMouseMod* mod)
         gui->PromptForFile(&fileName, kFileSave, &mLastDir, "fxb");
         mPlug->SaveBankAsFXB(fileName);
         break;
+      // A loaded file changes the live values: the host hears each of them, as after a recall.
       case 3:
         gui->PromptForFile(&fileName, kFileOpen, &mLastDir, "fxp");
-        mPlug->LoadProgramFromFXP(fileName);
+        if (mPlug->LoadProgramFromFXP(fileName)) mPlug->DirtyParameters();
         break;
       case 4:
         gui->PromptForFile(&fileName, kFileOpen, &mLastDir, "fxb");
-        mPlug->LoadBankFromFXB(fileName);
+        if (mPlug->LoadBankFromFXB(fileName)) mPlug->DirtyParameters();
         break;
       default:
         break;

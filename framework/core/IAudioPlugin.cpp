@@ -1,5 +1,6 @@
 #include "framework/core/IAudioPlugin.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@ IAudioPlugin::IAudioPlugin(int nParams, const char* channelIOStr, int nPresets,
 
   for (int i = 0; i < nParams; ++i)
     mParams.Add(new IParam());
+  if (nParams > 0 && mGestureOpen.Resize(nParams)) std::fill_n(mGestureOpen.Get(), nParams, false);
   for (int i = 0; i < nPresets; ++i)
     mPresets.Add(new IPreset());
 
@@ -200,7 +202,7 @@ void IAudioPlugin::SetParameterFromGUI(int paramIdx, double normalizedValue)
   IParam* param = GetParam(paramIdx);
   if (!param) return;
   param->SetNormalized(normalizedValue);
-  InformHostOfParamChange(paramIdx, normalizedValue);
+  InformHostInGesture(paramIdx, normalizedValue);
   OnParamChange(paramIdx);
 }
 
@@ -208,7 +210,34 @@ void IAudioPlugin::DirtyParameters()
 {
   RecursiveMutex::Lock lock(mMutex);
   for (int i = 0; i < NParams(); ++i)
-    InformHostOfParamChange(i, GetParam(i)->GetNormalized());
+    InformHostInGesture(i, GetParam(i)->GetNormalized());
+}
+
+void IAudioPlugin::InformHostInGesture(int paramIdx, double normalizedValue)
+{
+  const bool own = !InParamGesture(paramIdx);
+  if (own) BeginParamGesture(paramIdx);
+  InformHostOfParamChange(paramIdx, normalizedValue);
+  if (own) EndParamGesture(paramIdx);
+}
+
+bool IAudioPlugin::InParamGesture(int paramIdx) const
+{
+  return paramIdx >= 0 && paramIdx < mGestureOpen.GetSize() && mGestureOpen.Get()[paramIdx];
+}
+
+void IAudioPlugin::BeginParamGesture(int paramIdx)
+{
+  if (paramIdx < 0 || paramIdx >= mGestureOpen.GetSize() || mGestureOpen.Get()[paramIdx]) return;
+  mGestureOpen.Get()[paramIdx] = true;
+  BeginInformHostOfParamChange(paramIdx);
+}
+
+void IAudioPlugin::EndParamGesture(int paramIdx)
+{
+  if (!InParamGesture(paramIdx)) return;
+  mGestureOpen.Get()[paramIdx] = false;
+  EndInformHostOfParamChange(paramIdx);
 }
 
 void IAudioPlugin::OnParamReset()

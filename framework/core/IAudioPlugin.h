@@ -90,7 +90,8 @@ public:
   virtual void OnHostIdentified() {}
   virtual void PopupHostContextMenuForParam(int, int, int) {}
 
-  // Editor thread: a user's change. Under the instance mutex: set, tell the host, notify.
+  // Editor thread: a user's change. Under the instance mutex: set, tell the host, notify. The
+  // host hears it inside a gesture: the one open on the parameter, or one of its own.
   virtual void SetParameterFromGUI(int paramIdx, double normalizedValue);
 
   // ---- Operations the host binding provides ----
@@ -142,8 +143,17 @@ public:
   // ---- Parameters ----
   int NParams() const { return mParams.GetSize(); }
   IParam* GetParam(int paramIdx) const { return mParams.Get(paramIdx); }
+  // Reports every value to the host, each in a gesture (after a recall the user made).
   void DirtyParameters();
   void OnParamReset();
+
+  // ---- Gestures (editor thread) ----
+  // Hosts recording automation take a change only between a begin and an end of the same
+  // parameter, and expect them paired. The editor says where a gesture starts and ends; these
+  // keep the pairs: a begin on a parameter already in a gesture, or an end of none, sends nothing.
+  void BeginParamGesture(int paramIdx);
+  void EndParamGesture(int paramIdx);
+  bool InParamGesture(int paramIdx) const;
 
   // ---- Channels ----
   bool LegalIO(int nIn, int nOut);
@@ -269,6 +279,8 @@ protected:
   PtrList<OutChannel> mOutChannels;
   PtrList<StringBuf> mInputBusLabels;
   PtrList<StringBuf> mOutputBusLabels;
+  // One flag per parameter: a gesture is open. The editor's thread only.
+  TypedBuf<bool> mGestureOpen;
 
   // Constructor of a product whose ProcessSingleReplacing is its real routine.
   void SetSinglePrecisionDirect(bool direct) { mSingleDirect = direct; }
@@ -277,6 +289,8 @@ private:
   void ConvertInputsFromFloat(int nFrames);
   void ConvertOutputsToFloat(int nFrames, bool accumulate);
   bool ProcessFloatBuffersDirectly(int nFrames);
+  // Tells the host inside the open gesture, or inside one of its own when none is open.
+  void InformHostInGesture(int paramIdx, double normalizedValue);
   int ClampToBlock(int nFrames) const;
 
   bool mSingleDirect = false;

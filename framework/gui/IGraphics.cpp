@@ -305,6 +305,9 @@ bool IGraphics::IsDirty(IRECT* r)
   // Posted values are taken here only: Draw cleans every control it was asked about, so a value
   // taken between this and Draw could be cleaned without being drawn.
   ApplyPendingFromPlug();
+  if (mWheelGesture >= 0 && std::chrono::steady_clock::now() - mLastWheel >=
+                                std::chrono::milliseconds(mWheelGesturePauseMs))
+    EndWheelGesture();
   bool dirty = false;
   for (int i = 0; i < mControls.GetSize(); ++i)
   {
@@ -385,9 +388,31 @@ void IGraphics::ReleaseMouseCapture()
   mMouseX = mMouseY = -1;
 }
 
+void IGraphics::EndPressGesture()
+{
+  const int paramIdx = mPressGesture;
+  mPressGesture = -1;
+  if (paramIdx >= 0 && mPlug && paramIdx != mWheelGesture) mPlug->EndParamGesture(paramIdx);
+}
+
+void IGraphics::EndWheelGesture()
+{
+  const int paramIdx = mWheelGesture;
+  mWheelGesture = -1;
+  if (paramIdx >= 0 && mPlug && paramIdx != mPressGesture) mPlug->EndParamGesture(paramIdx);
+}
+
+void IGraphics::EndGestures()
+{
+  EndPressGesture();
+  EndWheelGesture();
+}
+
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 {
   ReleaseMouseCapture();
+  // A release that never reached us (the pointer grabbed away) must not leave a gesture open.
+  EndGestures();
   const int idx = GetMouseControlIdx(x, y);
   if (idx < 0) return;
   IControl* c = mControls.Get(idx);
@@ -402,7 +427,11 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
     mPlug->PopupHostContextMenuForParam(paramIdx, x, y);
     return;
   }
-  if (paramIdx >= 0 && mPlug) mPlug->BeginInformHostOfParamChange(paramIdx);
+  if (paramIdx >= 0 && mPlug)
+  {
+    mPlug->BeginParamGesture(paramIdx);
+    mPressGesture = paramIdx;
+  }
   c->OnMouseDown(x, y, mod);
 }
 
@@ -410,11 +439,10 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
 {
   const int idx = GetMouseControlIdx(x, y);
   ReleaseMouseCapture();
-  IControl* c = mControls.Get(idx);
-  if (!c) return;
-  c->OnMouseUp(x, y, mod);
-  // Sent even when the press sent no begin: a host pairs what it gets.
-  if (c->ParamIdx() >= 0 && mPlug) mPlug->EndInformHostOfParamChange(c->ParamIdx());
+  if (IControl* c = mControls.Get(idx)) c->OnMouseUp(x, y, mod);
+  // The gesture the press opened ends here, whichever control the release finds: a menu shown
+  // during the press gives up the capture, and a right click opened none.
+  EndPressGesture();
 }
 
 void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
@@ -430,6 +458,7 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
 bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
 {
   ReleaseMouseCapture();
+  EndGestures();
   const int idx = GetMouseControlIdx(x, y);
   IControl* c = mControls.Get(idx);
   if (!c) return false;
@@ -438,16 +467,34 @@ bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
     mMouseCapture = idx;
     mMouseX = x;
     mMouseY = y;
+    // A press after all: what it sets, and any drag after it, is one gesture up to the release.
+    if (c->ParamIdx() >= 0 && mPlug)
+    {
+      mPlug->BeginParamGesture(c->ParamIdx());
+      mPressGesture = c->ParamIdx();
+    }
     c->OnMouseDown(x, y, mod);
     return true;
   }
+  // The value it sets is a gesture of its own (SetParameterFromGUI opens one).
   c->OnMouseDblClick(x, y, mod);
   return false;
 }
 
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
 {
-  if (IControl* c = mControls.Get(GetMouseControlIdx(x, y))) c->OnMouseWheel(x, y, mod, d);
+  IControl* c = mControls.Get(GetMouseControlIdx(x, y));
+  if (!c) return;
+  const int paramIdx = c->ParamIdx();
+  if (paramIdx != mWheelGesture) EndWheelGesture();
+  if (paramIdx >= 0 && mPlug)
+  {
+    // Notches in quick succession are one gesture; IsDirty ends it after a pause.
+    if (mWheelGesture < 0 && paramIdx != mPressGesture) mPlug->BeginParamGesture(paramIdx);
+    mWheelGesture = paramIdx;
+    mLastWheel = std::chrono::steady_clock::now();
+  }
+  c->OnMouseWheel(x, y, mod, d);
 }
 
 bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
@@ -552,6 +599,7 @@ void IGraphics::Resize(int w, int h)
   mWidth = w;
   mHeight = h;
   ReleaseMouseCapture();
+  EndGestures();
   DeleteControls();
   DeleteSurfaces();
   PrepDraw();

@@ -11,6 +11,7 @@
 // next IsDirty (the start of every redraw tick).
 
 #include <atomic>
+#include <chrono>
 #include <cstddef> // PtrList.h needs size_t
 #include <memory>
 #include <thread>
@@ -157,6 +158,14 @@ public:
   // Offers a parameter's display texts as a menu, or opens a text field for any other value.
   void PromptUserInput(IControl* control, IParam* param, IRECT* where);
 
+  // Wheel notches closer together than this are one gesture for the host; the gesture ends at the
+  // first redraw tick after the pause.
+  static constexpr int kWheelGesturePauseMs = 250;
+  void SetWheelGesturePause(int ms) { mWheelGesturePauseMs = ms; }
+  // Ends the gestures the engine opened (a press whose release never came, a wheel burst); a
+  // platform calls it when its window goes.
+  void EndGestures();
+
   int GetParamIdxForPTAutomation(int x, int y);
   int GetLastClickedParamForPTAutomation();
 
@@ -293,6 +302,8 @@ protected:
 
 private:
   int GetMouseControlIdx(int x, int y, bool mouseOver = false);
+  void EndPressGesture();
+  void EndWheelGesture();
   void SetControlValueFromPlugNow(int controlIdx, double normalizedValue);
   void SetParameterFromPlugNow(int paramIdx, double normalizedValue);
   void SetAllControlsDirtyNow();
@@ -309,6 +320,12 @@ private:
   static constexpr int kSlotBlockSize = 1 << kSlotBlockShift;
   static constexpr int kMaxSlotBlocks = 64;
   PlugSlot* ControlSlot(int controlIdx) const;
+
+  // The parameters of the gestures the engine opened for a press and for the wheel, -1 for none.
+  int mPressGesture = -1;
+  int mWheelGesture = -1;
+  int mWheelGesturePauseMs = kWheelGesturePauseMs;
+  std::chrono::steady_clock::time_point mLastWheel;
 
   std::atomic<std::thread::id> mGUIThread;
   std::unique_ptr<PlugSlot[]> mParamSlots;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "framework/gui/ControlRig.h"
+#include "framework/gui/IKnobControls.h"
 
 namespace
 {
@@ -69,9 +70,9 @@ TEST_F(Dispatch, RightButtonUnderVst3OpensTheHostMenuInsteadOfTheControl)
   mGui->OnMouseDown(20, 20, &mRightButton);
   EXPECT_EQ(mPlug->mLog, (Log{"context 0 20 20"}));
   EXPECT_EQ(mGui->GetMouseCapture(), -1);
-  // The release still reaches the control under the mouse, with the end inform.
+  // The release still reaches the control under the mouse, but ends no gesture: none was begun.
   mGui->OnMouseUp(20, 20, &mRightButton);
-  EXPECT_EQ(mPlug->mLog, (Log{"context 0 20 20", "knob up 20 20", "end 0"}));
+  EXPECT_EQ(mPlug->mLog, (Log{"context 0 20 20", "knob up 20 20"}));
 
   // On a control without a parameter the press goes to the control.
   mPlug->mLog.clear();
@@ -156,13 +157,17 @@ TEST_F(Dispatch, DoubleClickRestoresTheDefaultOrActsAsAPress)
   mPlug->mLog.clear();
   EXPECT_FALSE(mGui->OnMouseDblClick(20, 20, &mLeft));
   EXPECT_DOUBLE_EQ(mKnob->GetValue(), def);
-  EXPECT_EQ(mPlug->mLog, (Log{"knob dblclick 20 20", "gui 0 0.5000"}));
+  // The default reaches the host as one gesture; the release after it ends nothing more.
+  EXPECT_EQ(mPlug->mLog, (Log{"knob dblclick 20 20", "begin 0", "end 0", "gui 0 0.5000"}));
   EXPECT_EQ(mGui->GetMouseCapture(), -1);
+  mGui->OnMouseUp(20, 20, &mLeft);
+  EXPECT_EQ(mPlug->mLog.back(), "knob up 20 20");
 
+  // Taken as a press, it opens a gesture like one.
   mPlug->mLog.clear();
   mKnob->SetDblAsSingleClick(true);
   EXPECT_TRUE(mGui->OnMouseDblClick(20, 20, &mLeft));
-  EXPECT_EQ(mPlug->mLog, (Log{"knob down 20 20"})); // no begin inform on this path
+  EXPECT_EQ(mPlug->mLog, (Log{"begin 0", "knob down 20 20"}));
   EXPECT_EQ(mGui->GetMouseCapture(), 1);
 
   // A control that never got a value from the plug-in has no default to restore.
@@ -306,6 +311,102 @@ TEST_F(Dispatch, TextThatIsNotANumberGivesZero)
   EXPECT_EQ(mode->Int(), 0);
   mGui->SetFromStringAfterPrompt(mMode, nullptr, "High"); // no parameter: nothing
   EXPECT_EQ(mode->Int(), 0);
+}
+
+// What the host hears: every change inside a gesture of its own parameter, begins and ends paired.
+class Gestures : public Dispatch
+{
+protected:
+  void SetUp() override
+  {
+    Dispatch::SetUp();
+    mPlug->mLogPerform = true;
+  }
+};
+
+TEST_F(Gestures, WheelNotchesInQuickSuccessionAreOneGesture)
+{
+  mGui->SetWheelGesturePause(60000);
+  mGui->OnMouseWheel(20, 20, &mLeft, 1);
+  mGui->OnMouseWheel(20, 20, &mLeft, 1);
+  Cycle();
+  EXPECT_EQ(mPlug->mLog, (Log{"begin 0", "knob wheel 1 0", "knob wheel 1 0"}));
+  EXPECT_TRUE(mPlug->InParamGesture(GuiTestPlugin::kGain));
+
+  // The first redraw tick after the pause ends it.
+  mGui->SetWheelGesturePause(0);
+  Cycle();
+  EXPECT_EQ(mPlug->mLog.back(), "end 0");
+  EXPECT_FALSE(mPlug->InParamGesture(GuiTestPlugin::kGain));
+
+  // A notch over another parameter ends the running gesture and begins its own; a press ends it.
+  mPlug->mLog.clear();
+  mGui->SetWheelGesturePause(60000);
+  mGui->OnMouseWheel(20, 20, &mLeft, -1);
+  mGui->OnMouseWheel(70, 20, &mLeft, 1);
+  mGui->OnMouseWheel(130, 20, &mLeft, 1); // no parameter
+  EXPECT_EQ(mPlug->mLog, (Log{"begin 0", "knob wheel -1 0", "end 0", "begin 1", "mode wheel 1 0",
+                              "end 1", "label wheel 1 0"}));
+  mPlug->mLog.clear();
+  mGui->OnMouseWheel(20, 20, &mLeft, 1);
+  mGui->OnMouseDown(70, 20, &mLeft);
+  EXPECT_EQ(mPlug->mLog, (Log{"begin 0", "knob wheel 1 0", "end 0", "begin 1", "mode down 70 20"}));
+}
+
+TEST_F(Gestures, KnobWheelDragAndReleaseShareOneGesture)
+{
+  // A real knob: its wheel and drag send values.
+  struct Knob : IKnobControl
+  {
+    using IKnobControl::IKnobControl;
+    bool Draw(IGraphics*) override { return true; }
+  };
+  auto* knob = new Knob(mPlug.get(), IRECT(0, 60, 40, 100), GuiTestPlugin::kGain);
+  mGui->AttachControl(knob);
+  knob->SetValueFromPlug(0.5);
+  mGui->SetWheelGesturePause(60000);
+  mGui->OnMouseWheel(20, 80, &mLeft, 1);
+  mGui->OnMouseDown(20, 80, &mLeft); // ends the wheel's gesture, opens the press's
+  mGui->OnMouseWheel(20, 80, &mLeft, 1);
+  mGui->OnMouseDrag(20, 70, &mLeft);
+  mGui->OnMouseUp(20, 70, &mLeft);
+  EXPECT_EQ(mPlug->mLog,
+            (Log{"begin 0", "perform 0 0.5100", "gui 0 0.5100", "end 0", "begin 0",
+                 "perform 0 0.5200", "gui 0 0.5200", "perform 0 0.5825", "gui 0 0.5825"}));
+  // The wheel still runs: its pause ends the gesture.
+  mGui->SetWheelGesturePause(0);
+  Cycle();
+  EXPECT_EQ(mPlug->mLog.back(), "end 0");
+  EXPECT_FALSE(mPlug->InParamGesture(GuiTestPlugin::kGain));
+}
+
+TEST_F(Gestures, ALostReleaseOrAMenuDuringThePressLeavesNoGestureOpen)
+{
+  mGui->OnMouseDown(20, 20, &mLeft);
+  mGui->OnMouseDown(70, 20, &mLeft); // the release of the first press never came
+  // A menu shown during the press gives up the capture: the release lands on another control.
+  mGui->ReleaseMouseCapture();
+  mGui->OnMouseUp(130, 20, &mLeft);
+  EXPECT_EQ(mPlug->mLog, (Log{"begin 0", "knob down 20 20", "end 0", "begin 1", "mode down 70 20",
+                              "label up 130 20", "end 1"}));
+  mGui->OnMouseUp(130, 20, &mLeft);
+  EXPECT_EQ(mPlug->mLog.back(), "label up 130 20");
+}
+
+TEST_F(Gestures, ValuesSetOutsideAPressAreGesturesOfTheirOwn)
+{
+  // A committed text field, a menu choice, a recall: each value its own begin, change, end.
+  mGui->SetFromStringAfterPrompt(mKnob, mPlug->GetParam(GuiTestPlugin::kGain), "9");
+  EXPECT_EQ(mPlug->mLog, (Log{"begin 0", "perform 0 0.7500", "end 0", "gui 0 0.7500"}));
+
+  mPlug->mLog.clear();
+  mPlug->BeginParamGesture(GuiTestPlugin::kMode);
+  mPlug->BeginParamGesture(GuiTestPlugin::kMode); // already open: no second begin
+  mPlug->DirtyParameters();
+  mPlug->EndParamGesture(GuiTestPlugin::kMode);
+  mPlug->EndParamGesture(GuiTestPlugin::kMode); // none open: no second end
+  EXPECT_EQ(mPlug->mLog, (Log{"begin 1", "begin 0", "perform 0 0.7500", "end 0", "perform 1 0.0000",
+                              "begin 2", "perform 2 0.0000", "end 2", "end 1"}));
 }
 
 TEST_F(Dispatch, ValueAndNameDisplaysFollowTheKnob)

@@ -35,6 +35,10 @@ public:
   }
 
   void BeginInformHostOfParamChange(int idx) override { Log("begin %d", idx); }
+  void InformHostOfParamChange(int idx, double value) override
+  {
+    if (mLogPerform) Log("perform %d %.4f", idx, value);
+  }
   void EndInformHostOfParamChange(int idx) override { Log("end %d", idx); }
   void PopupHostContextMenuForParam(int idx, int x, int y) override
   {
@@ -53,6 +57,7 @@ public:
     mLog.push_back(line);
   }
   std::vector<std::string> mLog;
+  bool mLogPerform = false; // what the host hears, for the gesture tests
 };
 
 // Records every call the engine makes on it; draws nothing unless told to fill.
