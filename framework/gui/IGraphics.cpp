@@ -4,6 +4,7 @@
 #include "framework/gui/IGraphics.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "framework/core/IAudioPlugin.h"
@@ -588,7 +589,20 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* where)
 
 void IGraphics::SetFromStringAfterPrompt(IControl* control, IParam* param, const char* text)
 {
-  if (!param || !control) return;
+  if (!param || !control || !text) return;
+  // Text that names no value (an emptied field, a lone sign or point) cancels the entry like
+  // Escape: reading it as 0 would jump the parameter to the bottom of its range.
+  const IParam::EParamType type = param->Type();
+  if (type == IParam::kTypeBool || type == IParam::kTypeEnum)
+  {
+    if (!param->MapDisplayText(text, nullptr)) return;
+  }
+  else
+  {
+    char* end = nullptr;
+    const double v = std::strtod(text, &end);
+    if (end == text || !std::isfinite(v)) return;
+  }
   control->SetValueFromUserInput(param->GetNormalized(param->ValueFromText(text)));
 }
 

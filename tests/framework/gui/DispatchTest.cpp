@@ -295,22 +295,29 @@ TEST_F(Dispatch, ContinuousParameterPromptsWithATextEntry)
   EXPECT_DOUBLE_EQ(mPlug->GetParam(GuiTestPlugin::kGain)->Value(), 6.5);
 }
 
-TEST_F(Dispatch, TextThatIsNotANumberGivesZero)
+TEST_F(Dispatch, TextThatNamesNoValueChangesNothing)
 {
   IParam* gain = mPlug->GetParam(GuiTestPlugin::kGain);
   mKnob->SetValueFromUserInput(0.9);
-  mGui->SetFromStringAfterPrompt(mKnob, gain, "abc");
-  EXPECT_DOUBLE_EQ(mKnob->GetValue(), gain->GetNormalized(0.0));
+  mPlug->mLog.clear();
+  for (const char* text : {"abc", "", "-", "+", ".", " ", "nan", "inf"})
+  {
+    mGui->SetFromStringAfterPrompt(mKnob, gain, text);
+    EXPECT_DOUBLE_EQ(mKnob->GetValue(), 0.9) << '"' << text << '"';
+  }
+  EXPECT_TRUE(mPlug->mLog.empty());
   mGui->SetFromStringAfterPrompt(mKnob, gain, "-12.5dB");
   EXPECT_DOUBLE_EQ(gain->Value(), -12.5);
+  mGui->SetFromStringAfterPrompt(mKnob, gain, "0");
+  EXPECT_DOUBLE_EQ(gain->Value(), 0.0);
 
   IParam* mode = mPlug->GetParam(GuiTestPlugin::kMode);
   mGui->SetFromStringAfterPrompt(mMode, mode, "Mid");
   EXPECT_EQ(mode->Int(), 1);
   mGui->SetFromStringAfterPrompt(mMode, mode, "Loud");
-  EXPECT_EQ(mode->Int(), 0);
+  EXPECT_EQ(mode->Int(), 1);
   mGui->SetFromStringAfterPrompt(mMode, nullptr, "High"); // no parameter: nothing
-  EXPECT_EQ(mode->Int(), 0);
+  EXPECT_EQ(mode->Int(), 1);
 }
 
 // What the host hears: every change inside a gesture of its own parameter, begins and ends paired.
