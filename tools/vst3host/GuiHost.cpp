@@ -828,6 +828,8 @@ private:
     }
     else if (cmd == "echo")
       Say("echo: %s\n", arg.c_str());
+    else if (cmd == "gestures")
+      Say("gestures: %s\n", mOptions.gestureReport ? mOptions.gestureReport().c_str() : "");
     else if (cmd == "quit")
       mQuit = true;
     else

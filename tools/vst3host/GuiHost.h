@@ -17,8 +17,11 @@
 //   windows            print how many windows exist on the display
 //   stats [reset]      print (or restart) the cost of the plug-in's timer calls and CPU use
 //   echo TEXT          print TEXT (a marker for whoever reads the output)
+//   gestures           print how many edits broke the gesture rule so far, and how many
+//                      gestures are open
 //   quit
 
+#include <functional>
 #include <string>
 
 namespace tarvo::vst3host
@@ -33,8 +36,9 @@ struct GuiOptions
   std::string script;  // file, or "-" for standard input
   bool runLoop = true; // false: the plug frame offers no IRunLoop
   bool audio = true;
-  float scale = 1.0f;   // content scale handed to the view
-  double seconds = 0.0; // > 0: quit after that long
+  float scale = 1.0f;                         // content scale handed to the view
+  double seconds = 0.0;                       // > 0: quit after that long
+  std::function<std::string()> gestureReport; // for "gestures"
 };
 
 /// Opens the instance's editor (the instance is configured and active) and runs until the window

@@ -6,6 +6,7 @@
 #include "tools/vst3host/AudioFile.h"
 #include "tools/vst3host/GuiHost.h"
 #include "tools/vst3host/hosting/Audio.h"
+#include "tools/vst3host/hosting/GestureRule.h"
 #include "tools/vst3host/hosting/PluginInstance.h"
 #include "tools/vst3host/hosting/PluginModule.h"
 #include "tools/vst3host/hosting/PresetFile.h"
@@ -297,19 +298,27 @@ bool Open(const std::string& bundle, Session& session, std::string& error,
   return session.instance != nullptr;
 }
 
-// gui: edits on standard output, flushed at once, for whoever watches the editor.
+// gui: every edit the editor reports is checked against the gesture rule.
+GestureRule sGestures;
+
+// gui: edits on standard output, flushed at once, for whoever watches the editor; a call that
+// breaks the gesture rule is followed by a line saying how.
 void PrintGuiEdit(const ComponentHandler::Event& event)
 {
+  std::string violation;
   switch (event.kind)
   {
   case ComponentHandler::Event::kBeginEdit:
     std::printf("beginEdit %u\n", event.id);
+    violation = sGestures.Begin(event.id);
     break;
   case ComponentHandler::Event::kPerformEdit:
     std::printf("performEdit %u %.6f\n", event.id, event.value);
+    violation = sGestures.Perform(event.id);
     break;
   case ComponentHandler::Event::kEndEdit:
     std::printf("endEdit %u\n", event.id);
+    violation = sGestures.End(event.id);
     break;
   case ComponentHandler::Event::kRestart:
     std::printf("restartComponent %s\n", Hex(static_cast<std::uint64_t>(event.value)).c_str());
@@ -318,7 +327,14 @@ void PrintGuiEdit(const ComponentHandler::Event& event)
     std::printf("contextMenu %u\n", event.id);
     break;
   }
+  if (!violation.empty()) std::printf("gesture violation: %s\n", violation.c_str());
   std::fflush(stdout);
+}
+
+std::string GestureReport()
+{
+  return std::to_string(sGestures.Violations()) + " violations, " +
+         std::to_string(sGestures.OpenGestures()) + " open";
 }
 
 std::string PluginName(const PluginInstance& instance)
@@ -803,8 +819,12 @@ int CommandGui(const Options& options)
   gui.audio = !options.noAudio;
   gui.scale = static_cast<float>(options.scale);
   gui.seconds = options.secondsGiven ? options.seconds : 0.0;
+  gui.gestureReport = GestureReport;
   const int result = RunGui(instance, gui);
   instance.SetActive(false);
+  // A gesture still open now was never ended: one more violation each.
+  std::printf("gestures: %d violations\n", sGestures.Violations() + sGestures.OpenGestures());
+  std::fflush(stdout);
   return result;
 }
 

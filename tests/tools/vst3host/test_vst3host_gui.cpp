@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
@@ -82,11 +83,11 @@ public:
     return WaitFor(answerPrefix);
   }
 
-  // Lines from now on are what WaitFor and Since look at.
-  void Mark()
+  // Lines from now on (or from line `from` on) are what WaitFor and Since look at.
+  void Mark(size_t from = SIZE_MAX)
   {
     std::lock_guard<std::mutex> lock(mMutex);
-    mMark = mLines.size();
+    mMark = std::min(from, mLines.size());
   }
   std::vector<std::string> Since()
   {
@@ -229,13 +230,16 @@ TEST_F(VstHostGui, KnobDragWheelDoubleClickAndContextMenu)
   ASSERT_GE(values.size(), 39u);
   EXPECT_NEAR(-18.0 + 36.0 * last, values[0], 0.01);
 
-  // One wheel step: a single change, no edit begun.
+  // One wheel step: a single change in a gesture of its own, ended after a pause.
   mHost.Mark();
   ASSERT_EQ(0, Xdo({"click", "4"}));
-  const std::string wheel = mHost.WaitFor("performEdit 0 ");
-  ASSERT_FALSE(wheel.empty());
-  EXPECT_GT(ValueOf(wheel), last);
-  EXPECT_EQ(wheel, mHost.Since().front());
+  size_t wheelEnd = 0;
+  ASSERT_FALSE(mHost.WaitFor("endEdit 0", 10000, &wheelEnd).empty());
+  lines = mHost.Since();
+  ASSERT_EQ(2u, wheelEnd);
+  EXPECT_EQ("beginEdit 0", lines[0]);
+  ASSERT_EQ(0u, lines[1].rfind("performEdit 0 ", 0)) << lines[1];
+  EXPECT_GT(ValueOf(lines[1]), last);
 
   // A double click restores the value the editor opened with.
   mHost.Mark();
@@ -331,6 +335,109 @@ TEST_F(VstHostGui, WithoutRunLoopAndAtDoubleScale)
   EXPECT_EQ("beginEdit 0", mHost.Since().front());
   EXPECT_GT(ValueOf(mHost.Ask("param 0", "param: 0")), 0.5);
   EXPECT_EQ(0, mHost.Stop());
+}
+
+// Every way the editor reports an edit, in one session with audio running: each edit must be a
+// gesture of its own parameter, as the host's check sees it.
+TEST_F(VstHostGui, EveryEditPathKeepsTheGestureRule)
+{
+  // The file dialog: a stand-in that answers with a program or a bank file of ours.
+  xtest::FakeTools tools;
+  const std::string program = tools.Dir() + "/session.fxp", bank = tools.Dir() + "/session.fxb";
+  tools.Add("zenity", "for a; do case $a in *fxb*) echo '" + bank +
+                          "'; exit 0;; esac; done\necho '" + program + "'");
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (tools.Dir() + ":" + path).c_str(), 1);
+  signal(SIGPIPE, SIG_IGN); // a host that died fails the test instead of ending it
+  ASSERT_TRUE(mHost.Start());
+  setenv("PATH", path.c_str(), 1);
+
+  auto at = [](int x, int y) -> std::vector<std::string> {
+    return {"mousemove", std::to_string(x), std::to_string(y), "sleep", "0.1"};
+  };
+  // (type and key take the rest of xdotool's command line: the pause is ours.)
+  auto step = [&](std::vector<std::string> head, const std::vector<std::string>& tail)
+  {
+    head.insert(head.end(), tail.begin(), tail.end());
+    EXPECT_EQ(0, Xdo(head));
+    usleep(400000);
+  };
+  auto count = [&](const std::string& prefix)
+  {
+    int n = 0;
+    for (const std::string& line : mHost.Since())
+      n += line.rfind(prefix, 0) == 0 ? 1 : 0;
+    return n;
+  };
+
+  // Knob: drag, one wheel notch, a quick burst of notches, double click, right click.
+  step(at(kKnobX, kKnobY), {"mousedown", "1", "sleep", "0.05", "mousemove", std::to_string(kKnobX),
+                            "90", "sleep", "0.05", "mouseup", "1"});
+  step(at(kKnobX, kKnobY), {"click", "4", "sleep", "0.5"});
+  mHost.Mark();
+  step(at(kKnobX, kKnobY), {"click", "--repeat", "3", "--delay", "30", "5", "sleep", "0.5"});
+  EXPECT_EQ(1, count("beginEdit 0"));
+  EXPECT_EQ(3, count("performEdit 0 "));
+  EXPECT_EQ(1, count("endEdit 0"));
+  mHost.Mark();
+  step(at(kKnobX, kKnobY), {"click", "--repeat", "2", "--delay", "80", "1"});
+  EXPECT_EQ(1, count("performEdit 0 0.500000"));
+  step(at(kKnobX, kKnobY), {"click", "3"});
+  // Frequency knob: a drag.
+  step(at(84, 200), {"mousedown", "1", "sleep", "0.05", "mousemove", "84", "180", "sleep", "0.05",
+                     "mouseup", "1"});
+
+  // Text fields: a typed value; then an emptied field, which changes nothing.
+  step(at(kValueTextX, kValueTextY), {"click", "1", "sleep", "0.3", "type", "3"});
+  step({"key", "Return"}, {});
+  mHost.Mark();
+  step(at(kValueTextX, kValueTextY), {"click", "1", "sleep", "0.3", "key", "BackSpace"});
+  step({"key", "Return"}, {});
+  EXPECT_EQ(0, count("performEdit"));
+  EXPECT_NEAR((3.0 + 18.0) / 36.0, ValueOf(mHost.Ask("param 0", "param: 0")), 1e-6);
+
+  // Switches, and the mix fader: a drag on its track and a value typed into its text.
+  step(at(84, 298), {"click", "1"});
+  step(at(84, 338), {"click", "1"});
+  step(at(718, 397), {"click", "1"});
+  step(at(860, 399), {"mousedown", "1", "sleep", "0.05", "mousemove", "900", "399", "sleep", "0.05",
+                      "mouseup", "1"});
+  step(at(790, 395), {"click", "1", "sleep", "0.3", "type", "40"});
+  step({"key", "Return"}, {});
+
+  // The preset browser: the list, next, previous, the wheel, renaming, save and undo.
+  mHost.Mark();
+  step(at(kPresetX, kPresetY), {"click", "1", "sleep", "0.4", "key", "Down", "Down", "Down"});
+  step({"key", "Return"}, {});
+  EXPECT_EQ(39, count("beginEdit"));
+  EXPECT_EQ(39, count("endEdit"));
+  step(at(412, 19), {"click", "1"});
+  step(at(397, 19), {"click", "1"});
+  step(at(kPresetX, kPresetY), {"click", "5"});
+  step(at(kPresetX, kPresetY), {"click", "3", "sleep", "0.3", "type", "Mine"});
+  step({"key", "Return"}, {});
+  step(at(642, 19), {"click", "1"});
+  step(at(kKnobX, kKnobY), {"click", "4"});
+  step(at(670, 19), {"click", "1"});
+
+  // Program and bank files: saved, then loaded back.
+  for (const char* down : {"1", "3", "2", "4"})
+  {
+    step(at(367, 18), {"click", "1", "sleep", "0.4", "key", "--repeat", down, "Down"});
+    step({"key", "Return"}, {});
+  }
+  EXPECT_EQ(0, access(program.c_str(), F_OK));
+  EXPECT_EQ(0, access(bank.c_str(), F_OK));
+
+  EXPECT_EQ("gestures: 0 violations, 0 open", mHost.Ask("gestures", "gestures:"));
+  mHost.Mark(0);
+  for (const std::string& line : mHost.Since())
+    if (line.rfind("gesture violation", 0) == 0) ADD_FAILURE() << line;
+  // Recalls made in the editor are the user's edits, told as gestures, not as a restart.
+  EXPECT_EQ(0, count("restartComponent"));
+  mHost.Mark();
+  EXPECT_EQ(0, mHost.Stop());
+  EXPECT_EQ("gestures: 0 violations", mHost.WaitFor("gestures:"));
 }
 
 } // namespace
