@@ -80,7 +80,8 @@ bool ReadStream(IBStream* stream, ByteChunk& out)
     if (read > 0 && out.PutBytes(buffer, read) != out.Size()) return false;
     if (read > 0 && out.Size() > kMaxStateStream) return false;
     if (result != kResultOk) return read >= 0 && out.Size() > 0;
-    if (read < static_cast<int32>(sizeof buffer)) return true;
+    // Some streams hand out less than asked before their end: only nothing read ends it.
+    if (read <= 0) return true;
   }
 }
 

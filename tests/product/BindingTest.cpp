@@ -194,14 +194,15 @@ TEST(Binding, StreamsTooShortForEveryValueRestoreNothing)
   EXPECT_DOUBLE_EQ(0.0, d.plug->GetParam(kGain1)->Value());
 }
 
-// A stream that hands out `good` bytes of a state and then fails.
+// A stream that hands out its bytes, at most `most` per read, and then fails.
 struct FailingStream : IBStream
 {
   std::vector<char> bytes;
   size_t pos = 0;
+  size_t most = 1 << 20;
   tresult PLUGIN_API read(void* buffer, int32 n, int32* read) override
   {
-    const size_t give = std::min(static_cast<size_t>(n), bytes.size() - pos);
+    const size_t give = std::min({static_cast<size_t>(n), bytes.size() - pos, most});
     std::memcpy(buffer, bytes.data() + pos, give);
     pos += give;
     if (read) *read = static_cast<int32>(give);
@@ -230,6 +231,13 @@ TEST(Binding, AStreamThatFailsBeforeEveryValueRestoresNothing)
   const auto before = b.GetState();
   EXPECT_EQ(kResultFalse, static_cast<IEditController*>(b.plug)->setState(&s));
   EXPECT_EQ(before, b.GetState());
+
+  // A whole state handed out in small reads is a whole state.
+  FailingStream dribble;
+  dribble.bytes = a.GetState();
+  dribble.most = 7;
+  EXPECT_EQ(kResultOk, static_cast<IEditController*>(b.plug)->setState(&dribble));
+  EXPECT_EQ(a.GetState(), b.GetState());
 }
 
 TEST(Binding, AReopenedProjectShowsTheChosenSlotAndKeepsUserSlots)
