@@ -4,7 +4,7 @@
 # Usage: compare.sh BUILD_DIR [PASSES]
 set -euo pipefail
 build=${1:-build}
-passes=${2:-21}
+passes=${2:-101}
 exe=$build/bench/sidebyside/tarvo_sidebyside
 bundle=$build/Tarvo.vst3
 cpu=$(($(nproc) - 1))
