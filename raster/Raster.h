@@ -287,6 +287,10 @@ public:
 
 // A font drawn through the text service, glyph by glyph, each glyph rendered once and kept.
 // Fonts with a turned baseline are drawn by the service a whole string at a time.
+//
+// One font object serves every editor in the process, and editors may draw on threads of their
+// own: its glyphs, its text colour and the service's font behind it are guarded by the object's
+// own mutex, so any thread may draw with it.
 class RasterCachedFont : public RasterFont
 {
 public:
@@ -298,16 +302,22 @@ public:
   // Takes the platform font (owning it with RASTER_FONT_FLAG_OWNS_HFONT), dropping the previous
   // one and its glyphs. Null clears the font. False when the font cannot be used.
   bool SetFromHFont(HFONT font, int flags);
-  HFONT GetHFont() const { return mFont; }
+  HFONT GetHFont() const;
 
-  int GetLineHeight() const override { return mLineHeight; }
-  void SetTextColor(RasterPixel color) override { mColor = color; }
-  RasterPixel GetTextColor() const override { return mColor; }
+  int GetLineHeight() const override;
+  void SetTextColor(RasterPixel color) override;
+  RasterPixel GetTextColor() const override;
   int DrawText(RasterBitmap* dest, const char* text, int len, RasterRect* rect, int flags) override;
+  // Sets the colour and draws in one step: another thread drawing with the same font in another
+  // colour cannot come between the two.
+  int DrawText(RasterBitmap* dest, const char* text, int len, RasterRect* rect, int flags,
+               RasterPixel color);
 
 private:
   struct Glyph;
   struct Impl;
+  // The mutex is held by all of these.
+  int DrawLocked(RasterBitmap* dest, const char* text, int len, RasterRect* rect, int flags);
   const Glyph* GetGlyph(uint32_t codepoint);
   void DrawTurned(RasterBitmap* dest, const char* text, size_t n, const RasterRect& rect,
                   int flags);

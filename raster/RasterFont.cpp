@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -24,6 +25,8 @@ struct RasterCachedFont::Impl
 {
   std::unordered_map<uint32_t, Glyph> glyphs;
   HDC measure = nullptr; // a 1 x 1 context holding the font, for advances
+  // Recursive: the destructor and SetFromHFont hold it around Clear, which may be reached again.
+  mutable std::recursive_mutex mutex;
 };
 
 namespace
@@ -51,8 +54,35 @@ RasterCachedFont::RasterCachedFont() : mImpl(new Impl()) {}
 
 RasterCachedFont::~RasterCachedFont()
 {
-  Clear();
+  {
+    std::lock_guard<std::recursive_mutex> lock(mImpl->mutex);
+    Clear();
+  }
   delete mImpl;
+}
+
+HFONT RasterCachedFont::GetHFont() const
+{
+  std::lock_guard<std::recursive_mutex> lock(mImpl->mutex);
+  return mFont;
+}
+
+int RasterCachedFont::GetLineHeight() const
+{
+  std::lock_guard<std::recursive_mutex> lock(mImpl->mutex);
+  return mLineHeight;
+}
+
+void RasterCachedFont::SetTextColor(RasterPixel color)
+{
+  std::lock_guard<std::recursive_mutex> lock(mImpl->mutex);
+  mColor = color;
+}
+
+RasterPixel RasterCachedFont::GetTextColor() const
+{
+  std::lock_guard<std::recursive_mutex> lock(mImpl->mutex);
+  return mColor;
 }
 
 void RasterCachedFont::Clear()
@@ -68,6 +98,7 @@ void RasterCachedFont::Clear()
 
 bool RasterCachedFont::SetFromHFont(HFONT font, int flags)
 {
+  std::lock_guard<std::recursive_mutex> lock(mImpl->mutex);
   Clear();
   if (!font) return true;
   mFont = font;
@@ -133,6 +164,21 @@ const RasterCachedFont::Glyph* RasterCachedFont::GetGlyph(uint32_t cp)
 
 int RasterCachedFont::DrawText(RasterBitmap* dest, const char* text, int len, RasterRect* rect,
                                int flags)
+{
+  std::lock_guard<std::recursive_mutex> lock(mImpl->mutex);
+  return DrawLocked(dest, text, len, rect, flags);
+}
+
+int RasterCachedFont::DrawText(RasterBitmap* dest, const char* text, int len, RasterRect* rect,
+                               int flags, RasterPixel color)
+{
+  std::lock_guard<std::recursive_mutex> lock(mImpl->mutex);
+  mColor = color;
+  return DrawLocked(dest, text, len, rect, flags);
+}
+
+int RasterCachedFont::DrawLocked(RasterBitmap* dest, const char* text, int len, RasterRect* rect,
+                                 int flags)
 {
   if (!mFont || !text || !rect) return 0;
   const size_t n = len < 0 ? std::strlen(text) : static_cast<size_t>(len);

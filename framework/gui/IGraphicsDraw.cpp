@@ -366,8 +366,9 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
   RasterCachedFont* font = text->mCached ? text->mCached : CacheFont(text);
   if (!font) return false;
 
-  // Styles sharing a font differ in colour, so every draw sets its own.
-  font->SetTextColor(text->mColor.Packed());
+  // Styles sharing a font differ in colour, so every draw sets its own, in the same call as the
+  // draw: editors on other threads draw with the same font object.
+  const RasterPixel color = text->mColor.Packed();
   int flags = RASTER_DT_NOCLIP;
   if (text->mColor.A < 255) flags |= RASTER_DT_USEFGALPHA;
   if (text->mAlign == IText::kAlignMiddle)
@@ -378,7 +379,7 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
   if (measure)
   {
     RasterRect extent = {0, 0, 0, 0};
-    font->DrawText(mDrawBitmap, str, -1, &extent, flags | RASTER_DT_CALCRECT);
+    font->DrawText(mDrawBitmap, str, -1, &extent, flags | RASTER_DT_CALCRECT, color);
     const int w = extent.right - extent.left, h = extent.bottom - extent.top;
     if (text->mAlign == IText::kAlignMiddle)
     {
@@ -400,7 +401,7 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
   if (!clip.getBits()) return true;
   RasterRect r = {rect->L - clip.originX(), rect->T - clip.originY(), rect->R - clip.originX(),
                   rect->B - clip.originY()};
-  font->DrawText(&clip, str, -1, &r, flags);
+  font->DrawText(&clip, str, -1, &r, flags, color);
   return true;
 }
 

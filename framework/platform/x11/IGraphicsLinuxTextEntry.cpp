@@ -221,9 +221,8 @@ void IGraphicsLinux::DrawTextEntry()
                      RasterPackColor(255, 170, 200, 240), 1.0f, RASTER_BLIT_MODE_COPY);
     }
     const RasterPixel fg = st.mTextEntryFGColor.Packed() | 0xFF;
-    font->SetTextColor(fg);
     RasterRect r = {x, top, x + textW + 1, top + lineH};
-    font->DrawText(&bm, text.c_str(), -1, &r, RASTER_DT_NOCLIP);
+    font->DrawText(&bm, text.c_str(), -1, &r, RASTER_DT_NOCLIP, fg); // shared font: colour per call
     RasterLine(&bm, x + caretX, std::max(top, 0), x + caretX, std::min(top + lineH, h) - 1, fg,
                1.0f, RASTER_BLIT_MODE_COPY, false);
   }

@@ -71,9 +71,9 @@ void IGraphicsLinux::ShowTooltip(const char* text, const IRECT& area)
   RasterFillRect(&bm, 0, 0, w, h, RasterPackColor(255, 120, 120, 120), 1.0f, RASTER_BLIT_MODE_COPY);
   RasterFillRect(&bm, 1, 1, w - 2, h - 2, RasterPackColor(255, 255, 255, 225), 1.0f,
                  RASTER_BLIT_MODE_COPY);
-  font->SetTextColor(RasterPackColor(255, 0, 0, 0));
   RasterRect r = {5, 3, w - 5, h - 3};
-  font->DrawText(&bm, text, -1, &r, 0);
+  font->DrawText(&bm, text, -1, &r, 0,
+                 RasterPackColor(255, 0, 0, 0)); // shared font: colour per call
   XMapRaised(d, tip->mWindow);
   mTooltip = std::move(tip);
 }

@@ -364,11 +364,11 @@ private:
       }
       if (mFont)
       {
-        mFont->SetTextColor(color);
         const std::string label = ItemLabel(menu, i);
         RasterRect r = {kCheckColumn + (item->GetIsTitle() ? kTitleIndent : 0), top + 3,
                         w.mW - kArrowColumn, bottom};
-        mFont->DrawText(bm, label.c_str(), -1, &r, 0);
+        // The font is shared with editors on other threads: the colour goes with the call.
+        mFont->DrawText(bm, label.c_str(), -1, &r, 0, color);
       }
     }
     // A one-pixel frame.

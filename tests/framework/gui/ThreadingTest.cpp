@@ -1,11 +1,15 @@
 // Values from the audio thread reach the controls without data races: one thread hammers the
-// plug-in's entry points while this one runs redraw cycles and input. Built a second time with
-// ThreadSanitizer, which turns any unsynchronised access into a failure.
+// plug-in's entry points while this one runs redraw cycles and input. And two editors, each on a
+// thread of its own (as for hosts without a run loop), draw text with the fonts every editor in
+// the process shares. Built a second time with ThreadSanitizer, which turns any unsynchronised
+// access into a failure.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "framework/gui/GuiTestPlugin.h"
@@ -87,6 +91,83 @@ TEST(Threading, AudioThreadValuesReachTheGuiThreadWithoutRaces)
   EXPECT_GT(drawn, 0);
   EXPECT_GT(ticks, 0);
   EXPECT_FALSE(gui->Tick());
+}
+
+class Label : public IControl
+{
+public:
+  Label(IAudioPlugin* plug, IRECT r, const IText& style) : IControl(plug, r), mStyle(style) {}
+  bool Draw(IGraphics* g) override
+  {
+    IRECT r = mRECT;
+    g->DrawIText(&mStyle, mString.c_str(), &r);
+    return true;
+  }
+  IText mStyle;
+  std::string mString;
+};
+
+TEST(Threading, TwoEditorsOnTheirOwnThreadsDrawTextAtOnce)
+{
+  // The same face, size and style, so both draw with one shared font object; only the colours
+  // differ. Every round brings characters the font has not drawn yet.
+  struct Editor
+  {
+    GuiTestPlugin plug;
+    IGraphicsHeadless* gui = nullptr;
+    Label* label = nullptr;
+    int wrongColour = 0;
+    int inked = 0;
+  } editors[2];
+  const IColor colours[2] = {COLOR_RED, COLOR_BLUE};
+  for (int e = 0; e < 2; ++e)
+  {
+    Editor& ed = editors[e];
+    ed.gui = new IGraphicsHeadless(&ed.plug, 200, 40);
+    ed.gui->AttachPanelBackground(&COLOR_BLACK);
+    const IText style(17, &colours[e], "Arial", IText::kTextRegular, IText::kAlignLeft);
+    ed.label = new Label(&ed.plug, IRECT(0, 0, 200, 40), style);
+    ed.gui->AttachControl(ed.label);
+    ed.plug.AttachGraphics(ed.gui);
+  }
+  // Made here, so the second editor finds it in the cache rather than making its own at once.
+  ASSERT_NE(nullptr, editors[0].gui->CacheFont(&editors[0].label->mStyle));
+
+  std::atomic<int> started{0};
+  auto run = [&](Editor& ed, bool red)
+  {
+    ed.gui->SetGUIThread();
+    started.fetch_add(1);
+    while (started.load() < 2)
+      std::this_thread::yield();
+    for (int round = 0; round < 120; ++round)
+    {
+      char text[32];
+      const int c = 0xA1 + round;
+      std::snprintf(text, sizeof text, "%c%c %c%c", 0xC0 | c >> 6, 0x80 | (c & 0x3F),
+                    'A' + round % 26, 'a' + (round * 7) % 26);
+      ed.label->mString = text;
+      ed.gui->DrawAll();
+      // The text in this editor's colour only: another thread's colour must not leak in.
+      for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 200; ++x)
+        {
+          const IColor p = ed.gui->GetPoint(x, y);
+          const int mine = red ? p.R : p.B, theirs = red ? p.B : p.R;
+          ed.inked += mine > 0 ? 1 : 0;
+          ed.wrongColour += theirs > 0 ? 1 : 0;
+        }
+    }
+  };
+  std::thread a(run, std::ref(editors[0]), true), b(run, std::ref(editors[1]), false);
+  a.join();
+  b.join();
+  for (const Editor& ed : editors)
+  {
+    EXPECT_GT(ed.inked, 0);
+    EXPECT_EQ(ed.wrongColour, 0);
+  }
+  EXPECT_EQ(editors[0].label->mStyle.mCached, editors[1].label->mStyle.mCached);
 }
 
 TEST(Threading, PostsAfterTheControlsAreGoneAreHarmless)
