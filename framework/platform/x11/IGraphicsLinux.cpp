@@ -103,6 +103,8 @@ void IGraphicsLinux::DestroyWindowNow()
   if (!mDisplay) return;
   Display* d = D(mDisplay);
   EndTextEntry(false);
+  // A wheel burst or a press still running must not leave the host with a gesture open.
+  EndGestures();
   HideTooltip();
   ShowMouseCursor();
   const Window w = mWindow.load();
