@@ -17,6 +17,8 @@ packages=(
   groff
   libx11-dev libxext-dev
   xvfb xauth xdotool zenity x11-utils
+  mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev wine wine64 fonts-wine
 )
 if [ "${1:-}" = bench ]; then
   packages+=(lsp-plugins-lv2 liblilv-dev)

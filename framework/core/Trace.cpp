@@ -59,8 +59,13 @@ const char* CurrentTime()
   thread_local char text[64];
   const std::time_t now = std::time(nullptr);
   std::tm local{}, utc{};
+#if defined(_WIN32)
+  localtime_s(&local, &now); // the Windows C runtime's thread-safe forms, arguments swapped
+  gmtime_s(&utc, &now);
+#else
   localtime_r(&now, &local);
   gmtime_r(&now, &utc);
+#endif
   const size_t n = std::strftime(text, sizeof text, "%Y%m%d %H:%M ", &local);
   const int offset = UtcOffsetMinutes(local, utc);
   const int magnitude = std::abs(offset);

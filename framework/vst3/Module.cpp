@@ -1,12 +1,18 @@
 #include "framework/vst3/Module.h"
 
-#include <dlfcn.h>
-
-#include <climits>
-#include <cstdlib>
-
 namespace tarvo::vst3
 {
+
+namespace
+{
+#if defined(_WIN32)
+constexpr const char* kSeparators = "\\/";
+const std::string kArchSuffix = "-win";
+#else
+constexpr const char* kSeparators = "/";
+const std::string kArchSuffix = "-linux";
+#endif
+} // namespace
 
 std::array<char, 16> MakeClassId(Steinberg::uint32 manufacturerId, Steinberg::uint32 uniqueId)
 {
@@ -42,16 +48,6 @@ ModuleState& State()
   return state;
 }
 
-// The path of the shared object that holds this code (the module, or the executable when this
-// library is linked into one).
-std::string OwnPath()
-{
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&OwnPath), &info) == 0 || !info.dli_fname) return {};
-  char resolved[PATH_MAX];
-  if (realpath(info.dli_fname, resolved)) return resolved;
-  return info.dli_fname;
-}
 } // namespace
 
 namespace detail
@@ -62,7 +58,7 @@ bool EnterModule(void* handle, bool (*initModule)())
   {
     ModuleState& state = State();
     std::lock_guard<std::mutex> guard(state.lock);
-    if (state.entryCount++ == 0 || state.handles.empty()) state.path = OwnPath();
+    if (state.entryCount++ == 0 || state.handles.empty()) state.path = OwnModulePath(handle);
     state.handles.push_back(handle);
   }
   return initModule ? initModule() : true;
@@ -106,16 +102,17 @@ std::string ModulePath()
 
 std::string ModuleBundlePath()
 {
-  // <bundle>.vst3/Contents/<arch>-linux/<name>.so
+  // <bundle>.vst3/Contents/<arch>-linux/<name>.so, or <bundle>.vst3\Contents\<arch>-win\<name>.vst3
   const std::string path = ModulePath();
   std::string::size_type end = path.size();
   for (int level = 0; level < 3; ++level)
   {
-    std::string::size_type slash = path.rfind('/', end - 1);
+    std::string::size_type slash = path.find_last_of(kSeparators, end - 1);
     if (slash == std::string::npos || slash == 0) return {};
     const std::string component = path.substr(slash + 1, end - slash - 1);
-    if (level == 1 &&
-        (component.size() <= 6 || component.compare(component.size() - 6, 6, "-linux") != 0))
+    if (level == 1 && (component.size() <= kArchSuffix.size() ||
+                       component.compare(component.size() - kArchSuffix.size(), kArchSuffix.size(),
+                                         kArchSuffix) != 0))
       return {};
     if (level == 2 && component != "Contents") return {};
     end = slash;

@@ -109,7 +109,7 @@ void* ModuleHandle();
 /// handle (dladdr); "" before it and after the count returns to 0.
 std::string ModulePath();
 /// The bundle folder (".../Name.vst3") of the recorded module path, or "" when the module does
-/// not sit in Contents/<arch>-linux of a bundle.
+/// not sit in Contents/<arch>-linux (Contents\<arch>-win on Windows) of a bundle.
 std::string ModuleBundlePath();
 
 namespace detail
@@ -118,6 +118,9 @@ namespace detail
 bool EnterModule(void* handle, bool (*initModule)());
 /// ModuleExit's work.
 bool ExitModule(bool (*deinitModule)());
+/// The file-system path (UTF-8) of the module that holds this code, given the handle its entry
+/// point received (ModulePathLinux.cpp, ModulePathWin.cpp); "" when unknown.
+std::string OwnModulePath(void* handle);
 } // namespace detail
 
 } // namespace tarvo::vst3

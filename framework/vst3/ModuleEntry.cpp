@@ -1,7 +1,8 @@
-// The three symbols a VST 3 module exports on Linux: ModuleEntry and ModuleExit (the Linux names
-// of the macOS bundleEntry/bundleExit) and GetPluginFactory. Compiled into every bundle by
-// tarvo_vst3_bundle (the object library tarvo_vst3_entry), never into a static library, so the
-// linker cannot drop them; the bundle's version script keeps every other symbol local.
+// The three symbols a VST 3 module exports: ModuleEntry and ModuleExit on Linux, InitDll and
+// ExitDll on Windows (the names of the macOS bundleEntry/bundleExit there) and GetPluginFactory.
+// Compiled into every bundle by tarvo_vst3_bundle (the object library tarvo_vst3_entry), never into
+// a static library, so the linker cannot drop them; the bundle's version script keeps every other
+// symbol local.
 //
 // Threads: the host calls these from its main thread. GetPluginFactory's check-then-create of the
 // factory is not locked (hosts call it from one thread); the one-time description
@@ -27,9 +28,45 @@ const ModuleDescription& GetModuleDescription()
 
 } // namespace tarvo::vst3
 
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace
+{
+// The module's own instance, from the loader: the handle InitDll remembers and whose file name
+// is the module's path.
+HINSTANCE gInstance = nullptr;
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
+{
+  if (reason == DLL_PROCESS_ATTACH) gInstance = instance;
+  return TRUE;
+}
+#endif
+
 extern "C"
 {
 
+#if defined(_WIN32)
+  /// Module load hook, the Windows name of ModuleEntry with its contract; the handle is the
+  /// module's own instance.
+  SMTG_EXPORT_SYMBOL bool InitDll()
+  {
+    return tarvo::vst3::detail::EnterModule(gInstance,
+                                            tarvo::vst3::GetModuleDescription().initModule);
+  }
+
+  /// Module unload hook, the Windows name of ModuleExit with its contract.
+  SMTG_EXPORT_SYMBOL bool ExitDll()
+  {
+    return tarvo::vst3::detail::ExitModule(tarvo::vst3::GetModuleDescription().deinitModule);
+  }
+#else
   /// Module load hook. A non-null handle is counted and remembered (the first one becomes the
   /// module handle and the module's path is recorded); then the module's InitModule hook runs
   /// (true without one), for a null handle too.
@@ -45,6 +82,8 @@ extern "C"
   {
     return tarvo::vst3::detail::ExitModule(tarvo::vst3::GetModuleDescription().deinitModule);
   }
+
+#endif
 
   /// The module's single factory, with one reference for the caller: created on the first call
   /// (or after the host released the previous one) from the module description.

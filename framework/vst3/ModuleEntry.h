@@ -8,8 +8,15 @@
 
 extern "C"
 {
+#if defined(_WIN32)
+  /// Host main thread, after LoadLibraryW; takes the module bookkeeping lock.
+  SMTG_EXPORT_SYMBOL bool InitDll();
+  /// Host main thread, before FreeLibrary; takes the module bookkeeping lock.
+  SMTG_EXPORT_SYMBOL bool ExitDll();
+#else
   /// Host main thread, after dlopen; takes the module bookkeeping lock.
   SMTG_EXPORT_SYMBOL bool ModuleEntry(void* sharedLibraryHandle);
   /// Host main thread, before dlclose; takes the module bookkeeping lock.
   SMTG_EXPORT_SYMBOL bool ModuleExit(void);
+#endif
 }

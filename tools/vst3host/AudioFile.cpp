@@ -34,13 +34,13 @@ bool ReadAudioFile(const std::string& path, Planar& audio, double& sampleRate, s
   return true;
 }
 
-bool WriteAudioFile(const std::string& path, const Planar& audio, double sampleRate,
+bool WriteAudioFile(const std::string& path, const Planar& audio, double sampleRate, int bits,
                     std::string& error)
 {
   SF_INFO info{};
   info.channels = static_cast<int>(audio.size());
   info.samplerate = static_cast<int>(std::lround(sampleRate));
-  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  info.format = SF_FORMAT_WAV | (bits == 64 ? SF_FORMAT_DOUBLE : SF_FORMAT_FLOAT);
   SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
   if (!file)
   {
@@ -49,12 +49,13 @@ bool WriteAudioFile(const std::string& path, const Planar& audio, double sampleR
   }
   const size_t channels = audio.size();
   const size_t frames = channels ? audio[0].size() : 0;
-  std::vector<float> interleaved(frames * channels);
+  // Samples go in as doubles: libsndfile rounds them to the file's sample size.
+  std::vector<double> interleaved(frames * channels);
   for (size_t i = 0; i < frames; ++i)
     for (size_t c = 0; c < channels; ++c)
-      interleaved[i * channels + c] = static_cast<float>(audio[c][i]);
+      interleaved[i * channels + c] = audio[c][i];
   const sf_count_t written =
-      sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(frames));
+      sf_writef_double(file, interleaved.data(), static_cast<sf_count_t>(frames));
   sf_close(file);
   if (written != static_cast<sf_count_t>(frames))
   {

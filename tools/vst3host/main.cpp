@@ -4,7 +4,9 @@
 // component/controller plug-ins.
 
 #include "tools/vst3host/AudioFile.h"
+#if !defined(_WIN32)
 #include "tools/vst3host/GuiHost.h"
+#endif
 #include "tools/vst3host/hosting/Audio.h"
 #include "tools/vst3host/hosting/GestureRule.h"
 #include "tools/vst3host/hosting/PluginInstance.h"
@@ -20,7 +22,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#if !defined(_WIN32)
 #include <dlfcn.h>
+#endif
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -39,7 +43,7 @@ constexpr const char* kUsage =
     "usage:\n"
     "  vst3host info BUNDLE\n"
     "  vst3host render BUNDLE IN OUT [--preset NAME|INDEX] [--set \"NAME=VALUE\"]... [--bypass]\n"
-    "                  [--rate HZ] [--block N] [--float|--double] [--mono]\n"
+    "                  [--rate HZ] [--block N] [--float|--double] [--mono] [--bits 32|64]\n"
     "  vst3host state save BUNDLE FILE [--preset NAME|INDEX] [--set \"NAME=VALUE\"]...\n"
     "  vst3host state load BUNDLE FILE\n"
     "  vst3host bench BUNDLE [--seconds N] [--block N]\n"
@@ -48,8 +52,8 @@ constexpr const char* kUsage =
     "               [--no-run-loop]\n"
     "\n"
     "IN is an audio file or a generated signal: noise:SECONDS, sweep:SECONDS, impulse.\n"
-    "OUT is written as a 32-bit float WAV file. --set takes plain values (\"Gain 1=6\"), "
-    "converted\n"
+    "OUT is written as a float WAV file of 32 bits (or 64 with --bits 64). --set takes plain\n"
+    "values (\"Gain 1=6\"), converted\n"
     "with the plug-in's own plainParamToNormalized; a parameter is named by its title or ID.\n"
     "--preset selects a program through the program-change parameter, by name or index; --bypass\n"
     "sets the bypass parameter. State files ending in .vstpreset hold the component and the\n"
@@ -71,6 +75,7 @@ struct Options
   std::optional<double> rate;
   int block = 512;
   bool doublePrecision = false;
+  int outputBits = 32;
   bool mono = false;
   double seconds = 10.0;
   bool secondsGiven = false;
@@ -150,6 +155,16 @@ bool ParseOptions(int argc, char** argv, int first, const std::vector<std::strin
       options.doublePrecision = true;
     else if (arg == "--mono")
       options.mono = true;
+    else if (arg == "--bits")
+    {
+      if (!value(text)) return false;
+      if (text != "32" && text != "64")
+      {
+        error = "--bits takes 32 or 64";
+        return false;
+      }
+      options.outputBits = text == "64" ? 64 : 32;
+    }
     else if (arg == "--no-run-loop")
       options.noRunLoop = true;
     else if (arg == "--no-audio")
@@ -303,7 +318,7 @@ GestureRule sGestures;
 
 // gui: edits on standard output, flushed at once, for whoever watches the editor; a call that
 // breaks the gesture rule is followed by a line saying how.
-void PrintGuiEdit(const ComponentHandler::Event& event)
+[[maybe_unused]] void PrintGuiEdit(const ComponentHandler::Event& event)
 {
   std::string violation;
   switch (event.kind)
@@ -590,7 +605,7 @@ int CommandRender(const Options& options)
       Render(instance, input, output, options.block, options.doublePrecision, error);
   instance.SetActive(false);
   if (!rendered) return Fail(error);
-  if (!WriteAudioFile(outPath, output, rate, error)) return Fail(error);
+  if (!WriteAudioFile(outPath, output, rate, options.outputBits, error)) return Fail(error);
 
   const Levels in = Measure(input);
   const Levels out = Measure(output);
@@ -794,6 +809,10 @@ int CommandBench(const Options& options)
 
 int CommandGui(const Options& options)
 {
+#if defined(_WIN32)
+  (void)options;
+  return Fail("gui is not available in the Windows build yet");
+#else
   if (options.positional.size() != 1) return Usage("gui takes one BUNDLE");
   Session session;
   std::string error;
@@ -826,6 +845,7 @@ int CommandGui(const Options& options)
   std::printf("gestures: %d violations\n", sGestures.Violations() + sGestures.OpenGestures());
   std::fflush(stdout);
   return result;
+#endif
 }
 
 } // namespace
@@ -848,10 +868,10 @@ int main(int argc, char** argv)
   }
   if (command == "render")
   {
-    if (!ParseOptions(
-            argc, argv, 2,
-            {"--preset", "--set", "--bypass", "--rate", "--block", "--float", "--double", "--mono"},
-            options, error))
+    if (!ParseOptions(argc, argv, 2,
+                      {"--preset", "--set", "--bypass", "--rate", "--block", "--float", "--double",
+                       "--mono", "--bits"},
+                      options, error))
       return Usage(error);
     return CommandRender(options);
   }

@@ -231,7 +231,7 @@ tresult PLUGIN_API HostAttributeList::getFloat(AttrID id, double& value)
 tresult PLUGIN_API HostAttributeList::setString(AttrID id, const TChar* string)
 {
   if (!id || !string) return kInvalidArgument;
-  mStrings[id] = std::u16string(string);
+  mStrings[id] = std::basic_string<Steinberg::Vst::TChar>(string);
   return kResultOk;
 }
 

@@ -117,7 +117,8 @@ public:
 private:
   std::map<std::string, Steinberg::int64> mInts;
   std::map<std::string, double> mFloats;
-  std::map<std::string, std::u16string> mStrings;
+  std::map<std::string, std::basic_string<Steinberg::Vst::TChar>>
+      mStrings; // UTF-16 (wchar_t on Windows)
   std::map<std::string, std::vector<char>> mBinaries;
 };
 

@@ -1,7 +1,8 @@
 #pragma once
-// Loads a VST 3 module the way a Linux DAW does: dlopen the shared library inside the bundle,
-// call ModuleEntry with the library handle, then GetPluginFactory. Unloading releases the
-// factory, calls ModuleExit and dlcloses.
+// Loads a VST 3 module the way a DAW does. Linux (PluginModuleLinux.cpp): dlopen the shared
+// library inside the bundle, call ModuleEntry with the library handle, then GetPluginFactory;
+// unloading releases the factory, calls ModuleExit and dlcloses. Windows (PluginModuleWin.cpp):
+// LoadLibraryW, InitDll, GetPluginFactory; then the factory, ExitDll and FreeLibrary.
 
 #include "pluginterfaces/base/ipluginbase.h"
 
@@ -26,11 +27,16 @@ struct ClassDescription
 class PluginModule
 {
 public:
-  using EntryFunction = bool (*)(void*);
+#if defined(_WIN32)
+  using EntryFunction = bool (*)(); // InitDll
+#else
+  using EntryFunction = bool (*)(void*); // ModuleEntry
+#endif
   using ExitFunction = bool (*)();
 
   /// The shared library of a bundle: <bundle>/Contents/<uname -m>-linux/<Name>.so (or the only
-  /// .so there); a path to a .so file is taken as it is. "" when none is found.
+  /// .so there), on Windows <bundle>/Contents/x86_64-win/<Name>.vst3 (or the only .vst3 file
+  /// there); a path to a file is taken as it is. "" when none is found.
   static std::string ResolveLibrary(const std::string& bundleOrLibrary);
 
   /// Loads the module; null with a reason in error on failure (no library, dlopen error, missing
@@ -41,13 +47,31 @@ public:
   PluginModule(const PluginModule&) = delete;
   PluginModule& operator=(const PluginModule&) = delete;
 
-  Steinberg::IPluginFactory* Factory() const { return mFactory; }
-  const std::string& LibraryPath() const { return mLibraryPath; }
+  Steinberg::IPluginFactory* Factory() const
+  {
+    return mFactory;
+  }
+  const std::string& LibraryPath() const
+  {
+    return mLibraryPath;
+  }
   /// The bundle folder, or the library's folder when loaded from a bare .so.
-  const std::string& BundlePath() const { return mBundlePath; }
-  void* Handle() const { return mHandle; }
-  EntryFunction Entry() const { return mEntry; }
-  ExitFunction Exit() const { return mExit; }
+  const std::string& BundlePath() const
+  {
+    return mBundlePath;
+  }
+  void* Handle() const
+  {
+    return mHandle;
+  }
+  EntryFunction Entry() const
+  {
+    return mEntry;
+  }
+  ExitFunction Exit() const
+  {
+    return mExit;
+  }
 
   Steinberg::PFactoryInfo FactoryInfo() const;
   std::vector<ClassDescription> Classes() const;
