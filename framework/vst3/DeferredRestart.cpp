@@ -59,8 +59,18 @@ void DeferredRestart::Shutdown()
   mLoops.clear();
   mHandler = nullptr;
 }
-#else
+
+void DeferredRestart::SetHandler(Vst::IComponentHandler* handler)
+{
+  mHandler = handler;
+}
+#elif !defined(_WIN32) // Windows: DeferredRestartWin.cpp
 IMPLEMENT_FUNKNOWN_METHODS(DeferredRestart, FUnknown, FUnknown::iid)
+
+void DeferredRestart::SetHandler(Vst::IComponentHandler* handler)
+{
+  mHandler = handler;
+}
 
 void DeferredRestart::Shutdown()
 {

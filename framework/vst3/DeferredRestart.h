@@ -13,8 +13,10 @@
 // Threads: Request from any thread (lock-free, allocation-free); everything else on the host's
 // UI thread.
 //
-// Run loops are Linux's (Steinberg::Linux::IRunLoop); elsewhere the requests only wait until a
-// platform's UI-thread moment delivers them.
+// Run loops are Linux's (Steinberg::Linux::IRunLoop). Windows has none: there the timer is a
+// thread timer of the UI thread, started when the host hands over its component handler
+// (DeferredRestartWin.cpp). Elsewhere the requests only wait until a platform's UI-thread moment
+// delivers them.
 
 #include <atomic>
 #include <vector>
@@ -41,7 +43,7 @@ public:
   Steinberg::int32 Pending() const { return mPending.load(std::memory_order_relaxed); }
 
   // Where deliveries go; null stops them (requests keep waiting).
-  void SetHandler(Steinberg::Vst::IComponentHandler* handler) { mHandler = handler; }
+  void SetHandler(Steinberg::Vst::IComponentHandler* handler);
 
 #if SMTG_OS_LINUX
   // A run loop offered under a key (the host context, a view); a null loop withdraws the key's.
@@ -74,5 +76,7 @@ private:
   };
   std::vector<Loop> mLoops;
   Steinberg::Linux::IRunLoop* mTimerLoop = nullptr; // the loop our timer is registered with
+#elif defined(_WIN32)
+  Steinberg::uint64 mTimer = 0; // the UI thread's timer, 0 when none runs
 #endif
 };
