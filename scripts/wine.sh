@@ -54,6 +54,7 @@ run() {
   local prefix="$1" log="$2"
   shift 2
   [ -f "$prefix/system.reg" ] || die "no Wine prefix at $prefix"
+  mkdir -p "$(dirname "$log")"
   setup_env "$prefix"
   wine "$@" > "$log" 2>&1 < /dev/null
   local status=$?

@@ -46,6 +46,7 @@ bool HostCallScope::Inside()
   return tHostCallDepth > 0;
 }
 
+#if SMTG_OS_LINUX
 // --- HostRunLoop ---
 
 HostRunLoop::HostRunLoop()
@@ -126,6 +127,8 @@ void HostRunLoop::RunFor(std::chrono::milliseconds duration)
   } while (std::chrono::steady_clock::now() < end);
 }
 
+#endif
+
 // --- HostApplication ---
 
 HostApplication::HostApplication()
@@ -143,12 +146,14 @@ tresult PLUGIN_API HostApplication::queryInterface(const TUID iid, void** obj)
 {
   QUERY_INTERFACE(iid, obj, FUnknown::iid, IHostApplication)
   QUERY_INTERFACE(iid, obj, IHostApplication::iid, IHostApplication)
+#if SMTG_OS_LINUX
   if (mRunLoop && FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
   {
     mRunLoop->addRef();
     *obj = mRunLoop;
     return kResultOk;
   }
+#endif
   *obj = nullptr;
   return kNoInterface;
 }

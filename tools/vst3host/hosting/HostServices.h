@@ -25,6 +25,14 @@
 #include <thread>
 #include <vector>
 
+#if !SMTG_OS_LINUX
+// Hosts on other systems offer no run loop; the hosting code keeps one signature everywhere.
+namespace Steinberg::Linux
+{
+using IRunLoop = FUnknown;
+}
+#endif
+
 namespace tarvo::vst3host
 {
 
@@ -43,6 +51,7 @@ public:
   static bool Inside();
 };
 
+#if SMTG_OS_LINUX
 /// A run loop with timers, as a Linux host offers one (Steinberg::Linux::IRunLoop). Timers fire
 /// only while the owner runs RunFor, on the owner's thread and outside any HostCallScope. Event
 /// handlers are accepted and never called (there are no file descriptors to watch here).
@@ -76,6 +85,7 @@ private:
   std::vector<Timer> mTimers;
   std::vector<Steinberg::Linux::IEventHandler*> mHandlers; // referenced
 };
+#endif
 
 /// IHostApplication: the host's name, and IMessage/IAttributeList objects on request; the run
 /// loop, when one is offered, through queryInterface as some hosts do.
