@@ -47,7 +47,7 @@ test-fuzz: deps
 # The Windows bundle, cross-built with mingw-w64. Its images come from the Linux build's skin
 # generator; the Linux host and module are what its tests under Wine compare against.
 windows: configure
-	cmake --build $(BUILD) -j$(JOBS) --target tarvo_skin vst3host Tarvo
+	cmake --build $(BUILD) -j$(JOBS) --target tarvo_skin vst3host Tarvo tarvo-preset-dump
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DTARVO_HOST_BUILD=$(CURDIR)/$(BUILD)
 	cmake --build $(WIN_BUILD) -j$(JOBS)
@@ -55,8 +55,8 @@ windows: configure
 test-windows: windows
 	ctest --test-dir $(WIN_BUILD) --output-on-failure -j$(JOBS)
 
-# The whole suite: release build, sanitizer builds, fuzz smoke runs.
-test: test-asan test-tsan test-fuzz test-release
+# The whole suite: release build, sanitizer builds, fuzz smoke runs, the Windows build under Wine.
+test: test-asan test-tsan test-fuzz test-release test-windows
 
 # Each fuzz target for FUZZ_SECONDS on its corpus; findings land in build-fuzz/fuzz-work.
 fuzz: deps
