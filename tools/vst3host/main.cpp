@@ -4,9 +4,7 @@
 // component/controller plug-ins.
 
 #include "tools/vst3host/AudioFile.h"
-#if !defined(_WIN32)
 #include "tools/vst3host/GuiHost.h"
-#endif
 #include "tools/vst3host/hosting/Audio.h"
 #include "tools/vst3host/hosting/GestureRule.h"
 #include "tools/vst3host/hosting/PluginInstance.h"
@@ -318,7 +316,7 @@ GestureRule sGestures;
 
 // gui: edits on standard output, flushed at once, for whoever watches the editor; a call that
 // breaks the gesture rule is followed by a line saying how.
-[[maybe_unused]] void PrintGuiEdit(const ComponentHandler::Event& event)
+void PrintGuiEdit(const ComponentHandler::Event& event)
 {
   std::string violation;
   switch (event.kind)
@@ -809,18 +807,16 @@ int CommandBench(const Options& options)
 
 int CommandGui(const Options& options)
 {
-#if defined(_WIN32)
-  (void)options;
-  return Fail("gui is not available in the Windows build yet");
-#else
   if (options.positional.size() != 1) return Usage("gui takes one BUNDLE");
   Session session;
   std::string error;
   if (!Open(options.positional[0], session, error, PrintGuiEdit)) return Fail(error);
-  // An editor brings in libraries of its own (X11, fonts) that keep state for the process. Like a
-  // DAW, we keep the module mapped to the end, so those libraries are still there when the
-  // process goes and leak checkers can name what they hold.
+    // An editor brings in libraries of its own (X11, fonts) that keep state for the process. Like a
+    // DAW, we keep the module mapped to the end, so those libraries are still there when the
+    // process goes and leak checkers can name what they hold.
+#if !defined(_WIN32)
   dlopen(session.module->LibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+#endif
   PluginInstance& instance = *session.instance;
   if (!instance.Configure(2, 48000.0, 512, kSample32, kRealtime, error) &&
       !instance.Configure(1, 48000.0, 512, kSample32, kRealtime, error))
@@ -845,7 +841,6 @@ int CommandGui(const Options& options)
   std::printf("gestures: %d violations\n", sGestures.Violations() + sGestures.OpenGestures());
   std::fflush(stdout);
   return result;
-#endif
 }
 
 } // namespace
