@@ -376,11 +376,13 @@ TEST_F(VstHostGui, EveryEditPathKeepsTheGestureRule)
   step(at(kKnobX, kKnobY), {"click", "4", "sleep", "0.5"});
   mHost.Mark();
   step(at(kKnobX, kKnobY), {"click", "--repeat", "3", "--delay", "30", "5", "sleep", "0.5"});
+  EXPECT_FALSE(mHost.WaitFor("endEdit 0").empty());
   EXPECT_EQ(1, count("beginEdit 0"));
   EXPECT_EQ(3, count("performEdit 0 "));
   EXPECT_EQ(1, count("endEdit 0"));
   mHost.Mark();
   step(at(kKnobX, kKnobY), {"click", "--repeat", "2", "--delay", "80", "1"});
+  EXPECT_FALSE(mHost.WaitFor("performEdit 0 0.500000").empty());
   EXPECT_EQ(1, count("performEdit 0 0.500000"));
   step(at(kKnobX, kKnobY), {"click", "3"});
   // Frequency knob: a drag.
@@ -409,6 +411,7 @@ TEST_F(VstHostGui, EveryEditPathKeepsTheGestureRule)
   mHost.Mark();
   step(at(kPresetX, kPresetY), {"click", "1", "sleep", "0.4", "key", "Down", "Down", "Down"});
   step({"key", "Return"}, {});
+  EXPECT_FALSE(mHost.WaitFor("endEdit 38").empty());
   EXPECT_EQ(39, count("beginEdit"));
   EXPECT_EQ(39, count("endEdit"));
   step(at(412, 19), {"click", "1"});
