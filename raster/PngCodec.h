@@ -41,7 +41,7 @@ bool Encode(const uint32_t* pixels, int width, int height, size_t span, FILE* f)
 // Files by UTF-8 path (UTF-16 at the Windows calls).
 FILE* OpenFile(const char* path, const char* mode);
 // Moves from onto to, replacing what is there.
-bool ReplaceFile(const char* from, const char* to);
+bool MoveOnto(const char* from, const char* to);
 void RemoveFile(const char* path);
 
 } // namespace rasterpng

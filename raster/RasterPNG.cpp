@@ -75,7 +75,7 @@ bool RasterWritePNG(const RasterBitmap* bitmap, const char* path)
   bool ok = rasterpng::Encode(bitmap->getBits(), bitmap->getWidth(), bitmap->getHeight(),
                               static_cast<size_t>(bitmap->getRowSpan()), f);
   ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = rasterpng::ReplaceFile(temp.c_str(), path);
+  if (ok) ok = rasterpng::MoveOnto(temp.c_str(), path);
   if (!ok) rasterpng::RemoveFile(temp.c_str());
   return ok;
 }

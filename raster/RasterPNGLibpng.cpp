@@ -153,7 +153,7 @@ FILE* OpenFile(const char* path, const char* mode)
   return std::fopen(path, mode);
 }
 
-bool ReplaceFile(const char* from, const char* to)
+bool MoveOnto(const char* from, const char* to)
 {
   return std::rename(from, to) == 0;
 }

@@ -165,7 +165,7 @@ FILE* OpenFile(const char* path, const char* mode)
   return wpath.empty() ? nullptr : _wfopen(wpath.c_str(), wmode.c_str());
 }
 
-bool ReplaceFile(const char* from, const char* to)
+bool MoveOnto(const char* from, const char* to)
 {
   return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
