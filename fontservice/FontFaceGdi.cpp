@@ -126,6 +126,18 @@ std::map<std::string, Resolved> gNames;
 std::string gFallbackFile;
 std::wstring gFallbackFamily; // set once the fallback file is loaded privately
 
+// The privately loaded fallback file goes when the module unloads (its statics are destroyed).
+struct PrivateFonts
+{
+  std::vector<std::wstring> files;
+  ~PrivateFonts()
+  {
+    for (const std::wstring& f : files)
+      RemoveFontResourceExW(f.c_str(), FR_PRIVATE, nullptr);
+  }
+};
+PrivateFonts gPrivateFonts;
+
 std::wstring SelectedFaceName(HDC dc)
 {
   wchar_t name[LF_FACESIZE] = {};
@@ -164,7 +176,10 @@ Resolved ResolveName(const std::string& family)
     // Loaded privately: only this process sees the face, and it never lands in the user's fonts.
     if (gFallbackFamily.empty() &&
         AddFontResourceExW(Widen(gFallbackFile).c_str(), FR_PRIVATE, nullptr) > 0)
+    {
+      gPrivateFonts.files.push_back(Widen(gFallbackFile));
       gFallbackFamily = FamilyOfFontFile(gFallbackFile);
+    }
     if (!gFallbackFamily.empty())
     {
       r.family = gFallbackFamily;
