@@ -5,22 +5,10 @@
 #include <random>
 #include <vector>
 
+#include "filters/CascadeKernelChoice.h"
 #include "product/Tarvo.h"
 
 constexpr int kBenchBlock = 512;
-
-// TARVO_KERNEL for the instances made next; null removes it.
-inline void ForceKernel(const char* name)
-{
-#if defined(_WIN32)
-  _putenv_s("TARVO_KERNEL", name ? name : "");
-#else
-  if (name)
-    setenv("TARVO_KERNEL", name, 1);
-  else
-    unsetenv("TARVO_KERNEL");
-#endif
-}
 
 // kernel: a BiquadCascade kernel number, or -1 for the one the instance picks itself.
 inline Tarvo* MakeBenchPlug(int kernel = -1)

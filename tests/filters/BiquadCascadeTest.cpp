@@ -1,4 +1,5 @@
 #include "filters/BiquadCascade.h"
+#include "filters/CascadeKernelChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -13,19 +14,6 @@ namespace
 {
 using Mix = BiquadCascade::Mix;
 using Peaks = BiquadCascade::Peaks;
-
-// TARVO_KERNEL for the instances made next; null removes it.
-inline void ForceKernel(const char* name)
-{
-#if defined(_WIN32)
-  _putenv_s("TARVO_KERNEL", name ? name : "");
-#else
-  if (name)
-    setenv("TARVO_KERNEL", name, 1);
-  else
-    unsetenv("TARVO_KERNEL");
-#endif
-}
 
 bool SameBits(double a, double b)
 {
@@ -77,15 +65,6 @@ struct Reference
     }
   }
 };
-
-std::vector<BiquadCascade::EKernel> SupportedKernels()
-{
-  std::vector<BiquadCascade::EKernel> kernels;
-  for (int k = 0; k < BiquadCascade::kNumKernels; ++k)
-    if (BiquadCascade::IsSupported(static_cast<BiquadCascade::EKernel>(k)))
-      kernels.push_back(static_cast<BiquadCascade::EKernel>(k));
-  return kernels;
-}
 
 // A random setting: sections of every type, some bypassed, constant or gliding gains.
 struct Trial

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
+#include "filters/CascadeKernelChoice.h"
 #include "utility/Pan.h"
 
 namespace
@@ -33,27 +34,6 @@ void Settle(Host& h)
     h.Run(Sine(1, kRate, 512, 0.0));
 }
 
-// TARVO_KERNEL for the instances made next; null removes it.
-inline void ForceKernel(const char* name)
-{
-#if defined(_WIN32)
-  _putenv_s("TARVO_KERNEL", name ? name : "");
-#else
-  if (name)
-    setenv("TARVO_KERNEL", name, 1);
-  else
-    unsetenv("TARVO_KERNEL");
-#endif
-}
-
-std::vector<BiquadCascade::EKernel> SupportedKernels()
-{
-  std::vector<BiquadCascade::EKernel> kernels;
-  for (int k = 0; k < BiquadCascade::kNumKernels; ++k)
-    if (BiquadCascade::IsSupported(static_cast<BiquadCascade::EKernel>(k)))
-      kernels.push_back(static_cast<BiquadCascade::EKernel>(k));
-  return kernels;
-}
 } // namespace
 
 // Every test runs once per kernel this machine has, chosen the way a benchmark forces one.
