@@ -7,6 +7,15 @@ TSAN_BUILD ?= build-tsan
 WIN_BUILD ?= build-win
 FUZZ_SECONDS ?= 60
 
+# ccache, where the machine has it, makes rebuilds in a fresh clone cheap; nothing depends on it.
+# Paths inside the clone are hashed relative to it, so clones in other folders share the cache.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+ifneq ($(CCACHE),)
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
+LAUNCHER := -DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
+endif
+
 .PHONY: deps deps-bench configure build demo test test-release test-asan test-tsan test-fuzz test-windows windows fuzz bench format clean
 
 deps:
@@ -17,7 +26,7 @@ deps-bench:
 	bash scripts/install-deps.sh bench
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Release
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
@@ -29,18 +38,18 @@ test-release: build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=ON -DTARVO_BUILD_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) $(LAUNCHER) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=ON -DTARVO_BUILD_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
 
 # The concurrency tests (label tsan), and only what they need, built with ThreadSanitizer.
 test-tsan: deps
-	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_TSAN=ON -DTARVO_BUILD_BENCH=OFF
+	cmake -S . -B $(TSAN_BUILD) $(LAUNCHER) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_TSAN=ON -DTARVO_BUILD_BENCH=OFF
 	cmake --build $(TSAN_BUILD) -j$(JOBS) --target tarvo_tsan_tests
 	ctest --test-dir $(TSAN_BUILD) --output-on-failure -j$(JOBS) -L tsan
 
 test-fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON -DTARVO_FUZZ_SECONDS=5
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(LAUNCHER) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON -DTARVO_FUZZ_SECONDS=5
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
 	ctest --test-dir $(FUZZ_BUILD) --output-on-failure -L fuzz
 
@@ -48,7 +57,7 @@ test-fuzz: deps
 # generator; the Linux host and module are what its tests under Wine compare against.
 windows: configure
 	cmake --build $(BUILD) -j$(JOBS) --target tarvo_skin vst3host Tarvo tarvo-preset-dump
-	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	cmake -S . -B $(WIN_BUILD) $(LAUNCHER) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DTARVO_HOST_BUILD=$(CURDIR)/$(BUILD)
 	cmake --build $(WIN_BUILD) -j$(JOBS)
 
@@ -60,7 +69,7 @@ test: test-asan test-tsan test-fuzz test-release test-windows
 
 # Each fuzz target for FUZZ_SECONDS on its corpus; findings land in build-fuzz/fuzz-work.
 fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(LAUNCHER) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
 	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
