@@ -98,7 +98,11 @@ float SdConvex(float x, float y, const float* xs, const float* ys, int n)
 
 // ---- Canvas ----
 
-Canvas::Canvas(int w, int h) : mW(w), mH(h), mPx(static_cast<size_t>(w) * h * 4, 0.0f) {}
+Canvas::Canvas(int w, int h, float scale)
+    : mLogicalW(w), mLogicalH(h), mScale(scale), mW(static_cast<int>(std::lround(w * scale))),
+      mH(static_cast<int>(std::lround(h * scale))), mPx(static_cast<size_t>(mW) * mH * 4, 0.0f)
+{
+}
 
 Canvas::~Canvas() = default;
 
@@ -143,10 +147,16 @@ void Canvas::FillRect(float l, float t, float r, float b, const Color& c)
 
 void Canvas::FillRectV(int l, int t, int r, int b, const Color& top, const Color& bottom)
 {
-  for (int y = std::max(0, t); y < std::min(mH, b); ++y)
+  const float s = mScale;
+  const int dl = static_cast<int>(std::lround(l * s)), dr = static_cast<int>(std::lround(r * s));
+  const int dt = static_cast<int>(std::lround(t * s)), db = static_cast<int>(std::lround(b * s));
+  for (int y = std::max(0, dt); y < std::min(mH, db); ++y)
   {
-    const Color c = Mix(top, bottom, b - t > 1 ? float(y - t) / float(b - t - 1) : 0.0f);
-    for (int x = std::max(0, l); x < std::min(mW, r); ++x)
+    // The first and last logical rows' centres carry the two colours exactly, as at 1x.
+    const float ly = (y + 0.5f) / s - 0.5f;
+    const Color c =
+        Mix(top, bottom, b - t > 1 ? Clamp01((ly - float(t)) / float(b - t - 1)) : 0.0f);
+    for (int x = std::max(0, dl); x < std::min(mW, dr); ++x)
       Blend(x, y, c, 1.0f);
   }
 }
@@ -218,8 +228,10 @@ void Canvas::Polygon(const float* xs, const float* ys, int n, const Color& c)
       c);
 }
 
-void Canvas::Draw(const Canvas& src, int x, int y)
+void Canvas::Draw(const Canvas& src, int lx, int ly)
 {
+  const int x = static_cast<int>(std::lround(lx * mScale));
+  const int y = static_cast<int>(std::lround(ly * mScale));
   for (int j = 0; j < src.mH; ++j)
     for (int i = 0; i < src.mW; ++i)
     {
@@ -232,8 +244,11 @@ void Canvas::Draw(const Canvas& src, int x, int y)
     }
 }
 
-void Canvas::DrawTurnedLeft(const Canvas& src, int x, int y)
+void Canvas::DrawTurnedLeft(const Canvas& src, int lx, int ly)
 {
+  // The logical row ly ends at device row round((ly + 1) s) - 1.
+  const int x = static_cast<int>(std::lround(lx * mScale));
+  const int y = static_cast<int>(std::lround((ly + 1) * mScale)) - 1;
   // Source (i, j) goes to (x + j, y - i): its top row becomes the left column, read upwards.
   for (int j = 0; j < src.mH; ++j)
     for (int i = 0; i < src.mW; ++i)
@@ -356,8 +371,22 @@ int Canvas::CapHeight(const Font& f)
   return top < 0 ? f.size : bottom - top + 1;
 }
 
+Font Canvas::Scaled(const Font& f) const
+{
+  Font d = f;
+  d.size = static_cast<int>(std::lround(f.size * mScale));
+  d.tracking = f.tracking * mScale;
+  return d;
+}
+
 void Canvas::Text(const char* text, float x, float baseline, const Font& f, const Color& c,
                   EAlign align)
+{
+  DeviceText(text, x * mScale, baseline * mScale, Scaled(f), c, align);
+}
+
+void Canvas::DeviceText(const char* text, float x, float baseline, const Font& f, const Color& c,
+                        EAlign align)
 {
   RasterCachedFont* font = GetFont(f);
   if (!font || !text || !*text) return;
@@ -397,13 +426,15 @@ void Canvas::Text(const char* text, float x, float baseline, const Font& f, cons
 void Canvas::TextCapCentered(const char* text, float x, float cy, const Font& f, const Color& c,
                              EAlign align)
 {
-  Text(text, x, std::round(cy + CapHeight(f) * 0.5f), f, c, align);
+  // The cap height measured at device size centres the glyphs as hinted at that size.
+  const Font d = Scaled(f);
+  DeviceText(text, x * mScale, std::round(cy * mScale + CapHeight(d) * 0.5f), d, c, align);
 }
 
 bool WriteStrip(const std::vector<const Canvas*>& frames, const std::string& path)
 {
   if (frames.empty()) return false;
-  const int w = frames[0]->Width(), h = frames[0]->Height();
+  const int w = frames[0]->DeviceWidth(), h = frames[0]->DeviceHeight();
   RasterMemBitmap strip(w, h * static_cast<int>(frames.size()), 1);
   for (size_t i = 0; i < frames.size(); ++i)
   {

@@ -22,14 +22,19 @@ float Noise(int x, int y)
   return ((h ^ (h >> 16)) & 0xFFFF) / 65535.0f - 0.5f;
 }
 
-// A fine horizontal grain over an area, like brushed metal under paint.
+// A fine horizontal grain over an area, like brushed metal under paint: per device pixel, so it
+// stays fine at every scale, with streaks of three logical pixels.
 void Grain(Canvas& c, int l, int t, int r, int b, float amount)
 {
-  for (int y = t; y < b; ++y)
+  const float s = c.Scale();
+  const int dl = static_cast<int>(std::lround(l * s)), dr = static_cast<int>(std::lround(r * s));
+  const int dt = static_cast<int>(std::lround(t * s)), db = static_cast<int>(std::lround(b * s));
+  const int streak = static_cast<int>(std::lround(3 * s));
+  for (int y = dt; y < db; ++y)
   {
     const float row = Noise(7, y) * 0.6f;
-    for (int x = l; x < r; ++x)
-      c.Shade(x, y, 1.0f + amount * (row + Noise(x / 3, y) * 0.8f + Noise(x, y) * 0.5f));
+    for (int x = dl; x < dr; ++x)
+      c.Shade(x, y, 1.0f + amount * (row + Noise(x / streak, y) * 0.8f + Noise(x, y) * 0.5f));
   }
 }
 
@@ -258,7 +263,7 @@ void DrawBackground(Canvas& c)
   // The product's line, read upwards along the left edge.
   const Font side = LabelFont(8, 2.2f);
   const char* line = "EIGHT-BAND PARAMETRIC EQ";
-  Canvas turned(Canvas::TextWidth(line, side) + 4, 14);
+  Canvas turned(Canvas::TextWidth(line, side) + 4, 14, c.Scale());
   turned.TextCapCentered(line, 2, 7, side, kDim, kLeft);
   c.DrawTurnedLeft(turned, 10, 205 + turned.Width() / 2);
 
