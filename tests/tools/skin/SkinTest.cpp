@@ -44,13 +44,13 @@ int Channel(RasterPixel p, int i)
   }
 }
 
-struct ImageSpec
+struct SkinImage
 {
   const char* name;
   int w, h, frames;
 };
 
-const ImageSpec kImages[] = {
+const SkinImage kImages[] = {
     {"bg", skin::kEditorW, skin::kEditorH, 1},
     {"about", skin::kEditorW, skin::kEditorH, 1},
     {"knob_s_w", skin::kSmallKnobW, skin::kSmallKnobH, 201},
@@ -120,14 +120,14 @@ int DifferencesFromDoubling(const RasterBitmap& one, const RasterBitmap& two, in
 
 TEST(SkinImages, EveryImageAtEveryScaleHasItsSizeAndFramesWithinTheLoadersLimit)
 {
-  for (const ImageSpec& spec : kImages)
+  for (const SkinImage& image : kImages)
     for (int scale = 1; scale <= 3; ++scale)
     {
-      SCOPED_TRACE(std::string(spec.name) + " at " + std::to_string(scale) + "x");
-      const Image img = Load(spec.name, scale);
+      SCOPED_TRACE(std::string(image.name) + " at " + std::to_string(scale) + "x");
+      const Image img = Load(image.name, scale);
       ASSERT_TRUE(img) << "missing or refused by the loader";
-      EXPECT_EQ(img->getWidth(), spec.w * scale);
-      EXPECT_EQ(img->getHeight(), spec.h * scale * spec.frames);
+      EXPECT_EQ(img->getWidth(), image.w * scale);
+      EXPECT_EQ(img->getHeight(), image.h * scale * image.frames);
       EXPECT_TRUE(RasterImageSizeAllowed(img->getWidth(), img->getHeight()));
     }
   // The largest, the big knob's strip at 3x, loads.
