@@ -214,6 +214,13 @@ void RasterRotatedBlit(RasterBitmap* dest, RasterBitmap* src, int dstX, int dstY
 void RasterScaledBlit(RasterBitmap* dest, RasterBitmap* src, int dstX, int dstY, int dstW, int dstH,
                       float srcX, float srcY, float srcW, float srcH, float weight, int mode);
 
+// Resamples the source area onto the destination area by area averaging: each destination pixel
+// is the mean of the part of the source it covers, weighed by alpha (premultiplied), so edges
+// stay clean when shrinking and transparent pixels lend no colour. Pixels are stored, not
+// blended. A source area outside src draws nothing.
+void RasterResampleArea(RasterBitmap* dest, int dstX, int dstY, int dstW, int dstH,
+                        const RasterBitmap* src, int srcX, int srcY, int srcW, int srcH);
+
 // Resizes dest to src's size and copies every pixel. False when dest cannot be resized.
 bool RasterCopy(RasterBitmap* dest, RasterBitmap* src);
 

@@ -50,7 +50,9 @@ void IGraphics::SetContentScale(float scale)
 
 float IGraphics::GetDeviceScale() const
 {
-  return mContentScale.load() >= 1.9f ? 2.0f : 1.0f;
+  // Below 1 the editor would be unreadable, above 3 its images would have to be enlarged.
+  const float s = mContentScale.load();
+  return s < 1.0f ? 1.0f : s > 3.0f ? 3.0f : s;
 }
 
 void IGraphics::GetDeviceSize(int* w, int* h) const
@@ -306,6 +308,7 @@ bool IGraphics::IsDirty(IRECT* r)
   // Posted values are taken here only: Draw cleans every control it was asked about, so a value
   // taken between this and Draw could be cleaned without being drawn.
   ApplyPendingFromPlug();
+  SyncDeviceScale();
   if (mWheelGesture >= 0 && std::chrono::steady_clock::now() - mLastWheel >=
                                 std::chrono::milliseconds(mWheelGesturePauseMs))
     EndWheelGesture();

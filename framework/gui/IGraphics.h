@@ -107,17 +107,35 @@ public:
   void DetachFromParent() override { CloseWindow(); }
   void SetContentScale(float scale) override;
   float GetContentScale() const override { return mContentScale.load(); }
-  // 1.9 and above doubles every pixel, anything less is 1.
+  // Device pixels per logical pixel: the host's content scale limited to [1, 3]. The one place
+  // the device scale comes from; the draw surface follows it at the next tick (SyncDeviceScale).
   float GetDeviceScale() const override;
   void GetDeviceSize(int* w, int* h) const override;
   bool OnForwardedKey(const IForwardedKey&) override { return false; }
   void SetHostRunLoop(IHostRunLoop*) override {}
 
+  // ---- Device pixels (GUI thread) ----
+  // Controls, rectangles, mouse positions and hit tests are logical (the editor's Width() x
+  // Height()); the draw surface holds round(Width() * s) x round(Height() * s) device pixels,
+  // s = GetDrawScale(). Logical edge x lies on device edge round(x * s), so rectangles that share
+  // an edge still share it on the device.
+  float GetDrawScale() const { return mDrawScale; }
+  // Remakes the surface when the device scale moved since it was made, with every control
+  // dirty. True when it did: a platform then resizes its window to GetDeviceSize.
+  bool SyncDeviceScale();
+  // The device pixels that show logical area r, cut to the surface: what a platform copies to
+  // the screen for a redrawn area.
+  IRECT DeviceRect(const IRECT& r) const;
+  // The smallest logical area holding device area r (an exposure, say).
+  IRECT LogicalRect(const IRECT& deviceRect) const;
+  // A device position (a mouse event's) in logical units: floor(device / s).
+  int LogicalCoord(int device) const;
+
   // ---- IPluginEditor: linkage with the plug-in (any thread, see above) ----
   void SetParameterFromPlug(int paramIdx, double value, bool normalized) override;
   void SetControlFromPlug(int controlIdx, double normalizedValue) override;
   void SetAllControlsDirty() override;
-  // Creates the draw surface and an empty scratch bitmap.
+  // Creates the draw surface at the current device scale and an empty scratch bitmap.
   void PrepDraw() override;
 
   // ---- Controls (GUI thread) ----
@@ -213,9 +231,11 @@ public:
   IBitmap CropBitmap(IBitmap* source, IRECT* crop);
 
   // ---- Drawing (GUI thread, inside the redraw cycle) ----
+  // The surface, in device pixels.
   RasterSysBitmap* GetDrawBitmap() const { return mDrawBitmap; }
-  // The surface's pixel memory, row span pixels per row; null before PrepDraw.
+  // The surface's pixel memory (device pixels), row span pixels per row; null before PrepDraw.
   uint32_t* GetBits();
+  // The colour at the centre of logical pixel (x, y).
   IColor GetPoint(int x, int y);
   // The clip of the control being drawn; DrawBitmap and DrawRotatedMask honour it.
   const IRECT* GetDrawRect() const { return &mDrawRECT; }
@@ -234,7 +254,8 @@ public:
                        const IChannelBlend* blend = nullptr);
   bool DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend = nullptr,
                  bool antiAlias = false);
-  // No clipping and no bounds check: x, y must lie on the surface.
+  // Sets every device pixel of logical pixel (x, y), unblended and unclipped but never outside
+  // the surface.
   bool ForcePixel(const IColor* color, int x, int y);
   bool DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
                 const IChannelBlend* blend = nullptr, bool antiAlias = false);
@@ -267,6 +288,18 @@ public:
   bool DrawIText(IText* text, const char* str, IRECT* rect, bool measure = false);
   // The style's font from the process-wide cache, made on first use; null when it cannot be made.
   RasterCachedFont* CacheFont(IText* text);
+  // The style's font at device size (size * scale, rounded); the style itself is left alone.
+  RasterCachedFont* CacheDeviceFont(const IText* text, float scale);
+
+  // The image of bitmap at the surface's scale: the smallest of name.png, name@2x.png and
+  // name@3x.png that is at least as large as the device needs, resampled to it frame by frame,
+  // kept in a process-wide cache per scale. Null when there is no image.
+  struct DeviceImage
+  {
+    RasterBitmap* mBitmap = nullptr;
+    int mFrameW = 0, mFrameH = 0; // one frame in device pixels
+  };
+  DeviceImage GetDeviceImage(const IBitmap* bitmap);
 
 protected:
   // Detaches every control and frees the surfaces (the destructor's and Resize's work).
@@ -299,6 +332,14 @@ protected:
   RasterSysBitmap* mDrawBitmap = nullptr;
   RasterMemBitmap* mTmpBitmap = nullptr;
   IRECT mDrawRECT;
+  float mDrawScale = 1.0f; // the scale mDrawBitmap was made at
+
+  // Logical to device: an edge (rectangles), a point (pixel centres map to pixel centres), a
+  // length, and the number of device pixels a one-pixel stroke is thick.
+  int DevEdge(double x) const;
+  float DevPoint(float x) const { return (x + 0.5f) * mDrawScale - 0.5f; }
+  float DevLength(float d) const { return d * mDrawScale; }
+  int StrokeWidth() const;
 
 private:
   int GetMouseControlIdx(int x, int y, bool mouseOver = false);

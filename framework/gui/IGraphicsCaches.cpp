@@ -5,7 +5,9 @@
 #include "common/StringBuf.h"
 #include "raster/Raster.h"
 
+// Destroyed in the reverse order: the device images before the bitmaps they were made from.
 BitmapStorage s_bitmapCache;
+DeviceBitmapStorage s_deviceBitmapCache;
 FontStorage s_fontCache;
 
 BitmapStorage::~BitmapStorage()
@@ -22,11 +24,24 @@ RasterBitmap* BitmapStorage::Find(int id)
   return nullptr;
 }
 
-void BitmapStorage::Add(RasterBitmap* bitmap, int id)
+void BitmapStorage::Add(RasterBitmap* bitmap, int id, const char* name)
 {
   if (!bitmap) return;
   RecursiveMutex::Lock lock(mMutex);
-  mEntries.push_back({id, bitmap});
+  mEntries.push_back({id, bitmap, name ? name : ""});
+}
+
+bool BitmapStorage::Lookup(const RasterBitmap* bitmap, int* id, std::string* name)
+{
+  RecursiveMutex::Lock lock(mMutex);
+  for (const Entry& e : mEntries)
+  {
+    if (e.mBitmap != bitmap) continue;
+    if (id) *id = e.mID;
+    if (name) *name = e.mName;
+    return true;
+  }
+  return false;
 }
 
 bool BitmapStorage::Remove(RasterBitmap* bitmap)
@@ -38,6 +53,7 @@ bool BitmapStorage::Remove(RasterBitmap* bitmap)
     if (mEntries[i].mBitmap == bitmap)
     {
       mEntries.erase(mEntries.begin() + static_cast<long>(i));
+      s_deviceBitmapCache.RemoveSource(bitmap);
       delete bitmap;
       return true;
     }
@@ -54,6 +70,61 @@ bool BitmapStorage::Contains(const RasterBitmap* bitmap)
 }
 
 int BitmapStorage::GetSize()
+{
+  RecursiveMutex::Lock lock(mMutex);
+  return static_cast<int>(mEntries.size());
+}
+
+DeviceBitmapStorage::~DeviceBitmapStorage()
+{
+  for (Entry& e : mEntries)
+    delete e.mImage.mBitmap;
+}
+
+static bool SameKey(const DeviceBitmapStorage::Key& a, const DeviceBitmapStorage::Key& b)
+{
+  return a.mSource == b.mSource && a.mScale == b.mScale && a.mFrames == b.mFrames &&
+         a.mHorizontal == b.mHorizontal;
+}
+
+bool DeviceBitmapStorage::Find(const Key& key, Image* image)
+{
+  RecursiveMutex::Lock lock(mMutex);
+  for (const Entry& e : mEntries)
+  {
+    if (!SameKey(e.mKey, key)) continue;
+    if (image) *image = e.mImage;
+    return true;
+  }
+  return false;
+}
+
+void DeviceBitmapStorage::Add(const Key& key, Image* image)
+{
+  if (!image || !image->mBitmap) return;
+  RecursiveMutex::Lock lock(mMutex);
+  for (const Entry& e : mEntries)
+  {
+    if (!SameKey(e.mKey, key)) continue;
+    delete image->mBitmap;
+    *image = e.mImage;
+    return;
+  }
+  mEntries.push_back({key, *image});
+}
+
+void DeviceBitmapStorage::RemoveSource(const RasterBitmap* source)
+{
+  RecursiveMutex::Lock lock(mMutex);
+  for (size_t i = mEntries.size(); i-- > 0;)
+  {
+    if (mEntries[i].mKey.mSource != source) continue;
+    delete mEntries[i].mImage.mBitmap;
+    mEntries.erase(mEntries.begin() + static_cast<long>(i));
+  }
+}
+
+int DeviceBitmapStorage::GetSize()
 {
   RecursiveMutex::Lock lock(mMutex);
   return static_cast<int>(mEntries.size());

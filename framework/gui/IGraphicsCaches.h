@@ -3,6 +3,7 @@
 // Each owns what it holds until the module is unloaded (images also until ReleaseBitmap); every
 // find, add and remove takes the cache's own mutex for just that call, so any thread may use them.
 
+#include <string>
 #include <vector>
 
 #include "common/RecursiveMutex.h"
@@ -20,11 +21,15 @@ public:
 
   // The first bitmap added under id, or null.
   RasterBitmap* Find(int id);
-  // The cache owns the bitmap from now on. Null is ignored.
-  void Add(RasterBitmap* bitmap, int id = -1);
-  // Removes and deletes the bitmap; false when the cache does not hold it.
+  // The cache owns the bitmap from now on. Null is ignored. name: the resource it was loaded
+  // from, which finds its larger versions.
+  void Add(RasterBitmap* bitmap, int id = -1, const char* name = nullptr);
+  // Removes and deletes the bitmap (and its device images); false when the cache does not hold
+  // it.
   bool Remove(RasterBitmap* bitmap);
   bool Contains(const RasterBitmap* bitmap);
+  // The id and resource name the bitmap was added with; false when the cache does not hold it.
+  bool Lookup(const RasterBitmap* bitmap, int* id, std::string* name);
   int GetSize();
 
 private:
@@ -32,6 +37,48 @@ private:
   {
     int mID;
     RasterBitmap* mBitmap;
+    std::string mName;
+  };
+  std::vector<Entry> mEntries;
+  RecursiveMutex mMutex;
+};
+
+// A cached bitmap made for one device scale, keyed by the 1x bitmap it shows, the scale and the
+// frame layout it was resampled by.
+class DeviceBitmapStorage
+{
+public:
+  struct Key
+  {
+    const RasterBitmap* mSource;
+    float mScale;
+    int mFrames;
+    bool mHorizontal;
+  };
+  struct Image
+  {
+    RasterBitmap* mBitmap = nullptr;
+    int mFrameW = 0, mFrameH = 0;
+  };
+
+  DeviceBitmapStorage() = default;
+  ~DeviceBitmapStorage();
+  DeviceBitmapStorage(const DeviceBitmapStorage&) = delete;
+  DeviceBitmapStorage& operator=(const DeviceBitmapStorage&) = delete;
+
+  bool Find(const Key& key, Image* image);
+  // The cache owns image.mBitmap from now on. When another thread added the same key first, its
+  // image wins and this one is deleted; image is set to the one kept.
+  void Add(const Key& key, Image* image);
+  // Deletes every image made from source.
+  void RemoveSource(const RasterBitmap* source);
+  int GetSize();
+
+private:
+  struct Entry
+  {
+    Key mKey;
+    Image mImage;
   };
   std::vector<Entry> mEntries;
   RecursiveMutex mMutex;
@@ -68,4 +115,5 @@ private:
 };
 
 extern BitmapStorage s_bitmapCache;
+extern DeviceBitmapStorage s_deviceBitmapCache;
 extern FontStorage s_fontCache;

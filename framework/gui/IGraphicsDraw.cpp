@@ -12,6 +12,7 @@
 #include "raster/Raster.h"
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -45,8 +46,53 @@ constexpr double kPi = 3.141592653589793;
 void IGraphics::PrepDraw()
 {
   DeleteSurfaces();
-  mDrawBitmap = new RasterSysBitmap(mWidth, mHeight);
+  mDrawScale = GetDeviceScale();
+  int w = 0, h = 0;
+  GetDeviceSize(&w, &h);
+  mDrawBitmap = new RasterSysBitmap(w, h);
   mTmpBitmap = new RasterMemBitmap(0, 0, 4);
+}
+
+bool IGraphics::SyncDeviceScale()
+{
+  if (!mDrawBitmap || GetDeviceScale() == mDrawScale) return false;
+  PrepDraw();
+  SetAllControlsDirty();
+  return true;
+}
+
+int IGraphics::DevEdge(double x) const
+{
+  return static_cast<int>(std::lround(x * mDrawScale));
+}
+
+int IGraphics::StrokeWidth() const
+{
+  return std::max(1, static_cast<int>(std::lround(mDrawScale)));
+}
+
+IRECT IGraphics::DeviceRect(const IRECT& r) const
+{
+  IRECT d(DevEdge(r.L), DevEdge(r.T), DevEdge(r.R), DevEdge(r.B));
+  const int w = mDrawBitmap ? mDrawBitmap->getWidth() : 0;
+  const int h = mDrawBitmap ? mDrawBitmap->getHeight() : 0;
+  d.L = std::clamp(d.L, 0, w);
+  d.R = std::clamp(d.R, 0, w);
+  d.T = std::clamp(d.T, 0, h);
+  d.B = std::clamp(d.B, 0, h);
+  return d;
+}
+
+int IGraphics::LogicalCoord(int device) const
+{
+  return static_cast<int>(std::floor(device / static_cast<double>(mDrawScale)));
+}
+
+IRECT IGraphics::LogicalRect(const IRECT& r) const
+{
+  const double s = mDrawScale;
+  return IRECT(static_cast<int>(std::floor(r.L / s)), static_cast<int>(std::floor(r.T / s)),
+               static_cast<int>(std::ceil(r.R / s)), static_cast<int>(std::ceil(r.B / s)));
 }
 
 void IGraphics::DeleteSurfaces()
@@ -64,7 +110,9 @@ uint32_t* IGraphics::GetBits()
 
 IColor IGraphics::GetPoint(int x, int y)
 {
-  return IColor::FromPacked(RasterGetPixel(mDrawBitmap, x, y));
+  const int dx = static_cast<int>(std::floor((x + 0.5) * mDrawScale));
+  const int dy = static_cast<int>(std::floor((y + 0.5) * mDrawScale));
+  return IColor::FromPacked(RasterGetPixel(mDrawBitmap, dx, dy));
 }
 
 // ---- Bitmaps ----
@@ -77,7 +125,7 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, int frames, bool horizo
     // A missing image is not cached, so a later load can still find it.
     bitmap = OSLoadBitmap(id, name);
     if (!bitmap) return IBitmap(nullptr, 0, 0, frames, horizontalFrames);
-    s_bitmapCache.Add(bitmap, id);
+    s_bitmapCache.Add(bitmap, id, name);
   }
   return IBitmap(bitmap, bitmap->getWidth(), bitmap->getHeight(), frames, horizontalFrames);
 }
@@ -114,18 +162,142 @@ IBitmap IGraphics::CropBitmap(IBitmap* source, IRECT* crop)
   return IBitmap(cropped, w, h, source->N, false);
 }
 
+// ---- Device images ----
+
+namespace
+{
+// "resources/img/knob.png" at factor 2 is "resources/img/knob@2x.png".
+std::string VariantName(const std::string& name, int factor)
+{
+  const size_t dot = name.rfind('.');
+  const size_t slash = name.rfind('/');
+  const size_t at =
+      dot == std::string::npos || (slash != std::string::npos && dot < slash) ? name.size() : dot;
+  return name.substr(0, at) + "@" + std::to_string(factor) + "x" + name.substr(at);
+}
+} // namespace
+
+IGraphics::DeviceImage IGraphics::GetDeviceImage(const IBitmap* bitmap)
+{
+  DeviceImage out;
+  if (!bitmap || !bitmap->mData) return out;
+  const int n = std::max(bitmap->N, 1);
+  const bool horizontal = bitmap->mFramesAreHorizontal;
+  const int fw = horizontal ? bitmap->W / n : bitmap->W;
+  const int fh = horizontal ? bitmap->H : bitmap->H / n;
+  if (mDrawScale == 1.0f || fw <= 0 || fh <= 0)
+  {
+    out.mBitmap = bitmap->mData;
+    out.mFrameW = fw;
+    out.mFrameH = fh;
+    return out;
+  }
+
+  const DeviceBitmapStorage::Key key{bitmap->mData, mDrawScale, n, horizontal};
+  DeviceBitmapStorage::Image image;
+  if (!s_deviceBitmapCache.Find(key, &image))
+  {
+    const float s = mDrawScale;
+    const int dfw = std::max(1, DevEdge(fw)), dfh = std::max(1, DevEdge(fh));
+    // The smallest drawing at least as large as the device needs; one that does not hold the
+    // same frames at its factor is not used.
+    RasterBitmap* variant = nullptr;
+    int id = -1;
+    std::string name;
+    if (s_bitmapCache.Lookup(bitmap->mData, &id, &name) && !name.empty())
+    {
+      for (int f = std::max(2, static_cast<int>(std::ceil(s - 1e-3f))); f <= 3 && !variant; ++f)
+      {
+        variant = OSLoadBitmap(id, VariantName(name, f).c_str());
+        if (variant &&
+            (variant->getWidth() != bitmap->W * f || variant->getHeight() != bitmap->H * f))
+        {
+          delete variant;
+          variant = nullptr;
+        }
+      }
+    }
+    RasterBitmap* source = variant ? variant : bitmap->mData;
+    const int sfw = horizontal ? source->getWidth() / n : source->getWidth();
+    const int sfh = horizontal ? source->getHeight() : source->getHeight() / n;
+    if (variant && sfw == dfw && sfh == dfh)
+      image.mBitmap = variant; // drawn at exactly this scale
+    else
+    {
+      auto* scaled = new RasterMemBitmap(horizontal ? dfw * n : dfw, horizontal ? dfh : dfh * n, 4);
+      // Frame by frame, so no frame bleeds into its neighbour.
+      for (int k = 0; k < n; ++k)
+      {
+        const int dx = horizontal ? k * dfw : 0, dy = horizontal ? 0 : k * dfh;
+        const int sx = horizontal ? k * sfw : 0, sy = horizontal ? 0 : k * sfh;
+        if (sfw >= dfw && sfh >= dfh)
+          RasterResampleArea(scaled, dx, dy, dfw, dfh, source, sx, sy, sfw, sfh);
+        else // only the 1x image: enlarged, blurred rather than blocky
+          RasterScaledBlit(scaled, source, dx, dy, dfw, dfh, static_cast<float>(sx),
+                           static_cast<float>(sy), static_cast<float>(sfw), static_cast<float>(sfh),
+                           1.0f, RASTER_BLIT_FILTER_BILINEAR);
+      }
+      delete variant;
+      image.mBitmap = scaled;
+    }
+    image.mFrameW = dfw;
+    image.mFrameH = dfh;
+    s_deviceBitmapCache.Add(key, &image);
+  }
+  out.mBitmap = image.mBitmap;
+  out.mFrameW = image.mFrameW;
+  out.mFrameH = image.mFrameH;
+  return out;
+}
+
 // ---- Bitmap drawing ----
 
 bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int srcX, int srcY,
                            const IChannelBlend* blend)
 {
   if (!bitmap || !bitmap->mData || !dest) return true;
-  // Only the part inside the control being drawn, taking the matching part of the source.
-  const IRECT r = dest->Intersect(mDrawRECT);
-  if (r.W() <= 0 || r.H() <= 0) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterBlit(mDrawBitmap, bitmap->mData, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T,
-             r.W(), r.H(), rb.mWeight, rb.mMode);
+  if (mDrawScale == 1.0f)
+  {
+    // Only the part inside the control being drawn, taking the matching part of the source.
+    const IRECT r = dest->Intersect(mDrawRECT);
+    if (r.W() <= 0 || r.H() <= 0) return true;
+    RasterBlit(mDrawBitmap, bitmap->mData, r.L, r.T, srcX + r.L - dest->L, srcY + r.T - dest->T,
+               r.W(), r.H(), rb.mWeight, rb.mMode);
+    return true;
+  }
+
+  const DeviceImage image = GetDeviceImage(bitmap);
+  if (!image.mBitmap) return true;
+  // A source offset inside frame k maps into device frame k; the blit never reaches past that
+  // frame, whose neighbour would otherwise show a row where device rounding makes dest larger.
+  auto axis = [this](int src, int frame, int devFrame, bool framed, int devTotal, int* lo, int* hi)
+  {
+    if (!framed || frame <= 0)
+    {
+      *lo = 0;
+      *hi = devTotal;
+      return DevEdge(src);
+    }
+    const int k = src >= 0 ? src / frame : 0;
+    *lo = k * devFrame;
+    *hi = *lo + devFrame;
+    return *lo + DevEdge(src - k * frame);
+  };
+  const bool framed = bitmap->N > 1;
+  int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+  const int dsx = axis(srcX, bitmap->FrameWidth(), image.mFrameW,
+                       framed && bitmap->mFramesAreHorizontal, image.mBitmap->getWidth(), &x0, &x1);
+  const int dsy =
+      axis(srcY, bitmap->FrameHeight(), image.mFrameH, framed && !bitmap->mFramesAreHorizontal,
+           image.mBitmap->getHeight(), &y0, &y1);
+  const IRECT d(DevEdge(dest->L), DevEdge(dest->T), DevEdge(dest->R), DevEdge(dest->B));
+  const IRECT r = d.Intersect(DeviceRect(mDrawRECT));
+  if (r.W() <= 0 || r.H() <= 0) return true;
+  const int sx = dsx + r.L - d.L, sy = dsy + r.T - d.T;
+  const int w = std::min(r.W(), x1 - sx), h = std::min(r.H(), y1 - sy);
+  if (w <= 0 || h <= 0 || sx < x0 || sy < y0) return true;
+  RasterBlit(mDrawBitmap, image.mBitmap, r.L, r.T, sx, sy, w, h, rb.mWeight, rb.mMode);
   return true;
 }
 
@@ -148,11 +320,13 @@ bool IGraphics::DrawRotatedBitmap(IBitmap* bitmap, int destCtrX, int destCtrY, d
 {
   if (!bitmap || !bitmap->mData) return true;
   const RasterBlend rb = ToRaster(blend);
-  const int W = bitmap->W, H = bitmap->H;
-  RasterRotatedBlit(mDrawBitmap, bitmap->mData, destCtrX - W / 2, destCtrY - H / 2, W, H, 0.0f,
-                    0.0f, static_cast<float>(W), static_cast<float>(H), static_cast<float>(angle),
-                    false, rb.mWeight, rb.mMode | RASTER_BLIT_FILTER_BILINEAR, 0.0f,
-                    static_cast<float>(yOffsetZeroDeg));
+  const DeviceImage image = GetDeviceImage(bitmap);
+  if (!image.mBitmap) return true;
+  const int W = image.mBitmap->getWidth(), H = image.mBitmap->getHeight();
+  RasterRotatedBlit(mDrawBitmap, image.mBitmap, DevEdge(destCtrX) - W / 2,
+                    DevEdge(destCtrY) - H / 2, W, H, 0.0f, 0.0f, static_cast<float>(W),
+                    static_cast<float>(H), static_cast<float>(angle), false, rb.mWeight,
+                    rb.mMode | RASTER_BLIT_FILTER_BILINEAR, 0.0f, DevLength(yOffsetZeroDeg));
   return true;
 }
 
@@ -162,36 +336,60 @@ bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int 
   if (!base || !mask || !top || !base->mData || !mask->mData || !top->mData) return true;
   if (!mTmpBitmap) mTmpBitmap = new RasterMemBitmap(0, 0, 4);
   const float rad = static_cast<float>(angle * kPi / 180.0);
-  const int W = base->W, H = base->H;
+  const DeviceImage baseImage = GetDeviceImage(base), maskImage = GetDeviceImage(mask),
+                    topImage = GetDeviceImage(top);
+  if (!baseImage.mBitmap || !maskImage.mBitmap || !topImage.mBitmap) return true;
+  const int W = baseImage.mBitmap->getWidth(), H = baseImage.mBitmap->getHeight();
   const float fW = static_cast<float>(W), fH = static_cast<float>(H);
 
   // The knob's colour comes from the base and top images, its coverage from the rotated mask:
   // clear the base's alpha, add the mask's into it, then lay the top image over.
-  RasterCopy(mTmpBitmap, base->mData);
+  RasterCopy(mTmpBitmap, baseImage.mBitmap);
   RasterClearRect(mTmpBitmap, 0, 0, W, H, 0xFFFFFF00u, 0u);
   const float xOffset = (W % 2) ? -0.5f : 0.0f;
-  RasterRotatedBlit(mTmpBitmap, mask->mData, 0, 0, W, H, 0.0f, 0.0f, fW, fH, rad, true, 1.0f,
+  RasterRotatedBlit(mTmpBitmap, maskImage.mBitmap, 0, 0, W, H, 0.0f, 0.0f, fW, fH, rad, true, 1.0f,
                     RASTER_BLIT_USE_ALPHA | RASTER_BLIT_FILTER_BILINEAR | RASTER_BLIT_MODE_ADD,
                     xOffset, 0.0f);
-  RasterRotatedBlit(mTmpBitmap, top->mData, 0, 0, W, H, 0.0f, 0.0f, fW, fH, rad, true, 1.0f,
+  RasterRotatedBlit(mTmpBitmap, topImage.mBitmap, 0, 0, W, H, 0.0f, 0.0f, fW, fH, rad, true, 1.0f,
                     RASTER_BLIT_USE_ALPHA | RASTER_BLIT_FILTER_BILINEAR, xOffset, 0.0f);
 
-  const IRECT r = IRECT(x, y, x + W, y + H).Intersect(mDrawRECT);
+  const int dx = DevEdge(x), dy = DevEdge(y);
+  const IRECT r = IRECT(dx, dy, dx + W, dy + H).Intersect(DeviceRect(mDrawRECT));
   if (r.W() <= 0 || r.H() <= 0) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterBlit(mDrawBitmap, mTmpBitmap, r.L, r.T, r.L - x, r.T - y, r.W(), r.H(), rb.mWeight,
+  RasterBlit(mDrawBitmap, mTmpBitmap, r.L, r.T, r.L - dx, r.T - dy, r.W(), r.H(), rb.mWeight,
              rb.mMode);
   return true;
 }
 
 // ---- Shapes ----
+//
+// Coordinates are logical. A logical pixel centre maps to the centre of its device area
+// (DevPoint), lengths scale, and strokes one logical pixel wide are StrokeWidth() device pixels
+// wide: parallel lines one device pixel apart, so edges stay as crisp as the raster draws them.
+
+namespace
+{
+// Offsets of the n parallel strokes of a wide line, centred on it.
+inline float StrokeOffset(int i, int n)
+{
+  return static_cast<float>(i) - 0.5f * static_cast<float>(n - 1);
+}
+} // namespace
 
 bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend, bool)
 {
   if (!color) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterPutPixel(mDrawBitmap, TruncToInt(x + 0.5), TruncToInt(y + 0.5), color->Packed(), rb.mWeight,
-                 rb.mMode);
+  const int xi = TruncToInt(x + 0.5), yi = TruncToInt(y + 0.5);
+  if (mDrawScale == 1.0f)
+    RasterPutPixel(mDrawBitmap, xi, yi, color->Packed(), rb.mWeight, rb.mMode);
+  else
+  {
+    const int l = DevEdge(xi), t = DevEdge(yi);
+    RasterFillRect(mDrawBitmap, l, t, DevEdge(xi + 1) - l, DevEdge(yi + 1) - t, color->Packed(),
+                   rb.mWeight, rb.mMode);
+  }
   return true;
 }
 
@@ -199,11 +397,14 @@ bool IGraphics::ForcePixel(const IColor* color, int x, int y)
 {
   // Unblended and unclipped for speed, but never outside the surface's memory.
   uint32_t* bits = GetBits();
-  if (!color || !bits || x < 0 || y < 0 || x >= mDrawBitmap->getWidth() ||
-      y >= mDrawBitmap->getHeight())
-    return true;
-  bits[static_cast<size_t>(y) * static_cast<size_t>(mDrawBitmap->getRowSpan()) +
-       static_cast<size_t>(x)] = color->Packed();
+  if (!color || !bits) return true;
+  const int w = mDrawBitmap->getWidth(), h = mDrawBitmap->getHeight();
+  const int x0 = std::max(DevEdge(x), 0), x1 = std::min(DevEdge(x + 1), w);
+  const int y0 = std::max(DevEdge(y), 0), y1 = std::min(DevEdge(y + 1), h);
+  const size_t span = static_cast<size_t>(mDrawBitmap->getRowSpan());
+  for (int dy = y0; dy < y1; ++dy)
+    for (int dx = x0; dx < x1; ++dx)
+      bits[static_cast<size_t>(dy) * span + static_cast<size_t>(dx)] = color->Packed();
   return true;
 }
 
@@ -212,8 +413,25 @@ bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, floa
 {
   if (!color) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterLine(mDrawBitmap, TruncToInt(x1), TruncToInt(y1), TruncToInt(x2), TruncToInt(y2),
-             color->Packed(), rb.mWeight, rb.mMode, antiAlias);
+  if (mDrawScale == 1.0f)
+  {
+    RasterLine(mDrawBitmap, TruncToInt(x1), TruncToInt(y1), TruncToInt(x2), TruncToInt(y2),
+               color->Packed(), rb.mWeight, rb.mMode, antiAlias);
+    return true;
+  }
+  const float dx1 = DevPoint(x1), dy1 = DevPoint(y1), dx2 = DevPoint(x2), dy2 = DevPoint(y2);
+  // Parallel strokes step across the line along its minor axis.
+  const bool steep = std::fabs(dy2 - dy1) > std::fabs(dx2 - dx1);
+  const int n = StrokeWidth();
+  for (int i = 0; i < n; ++i)
+  {
+    const float o = StrokeOffset(i, n);
+    const float ox = steep ? o : 0.0f, oy = steep ? 0.0f : o;
+    RasterLine(mDrawBitmap, static_cast<int>(std::lround(dx1 + ox)),
+               static_cast<int>(std::lround(dy1 + oy)), static_cast<int>(std::lround(dx2 + ox)),
+               static_cast<int>(std::lround(dy2 + oy)), color->Packed(), rb.mWeight, rb.mMode,
+               antiAlias);
+  }
   return true;
 }
 
@@ -222,8 +440,10 @@ bool IGraphics::DrawArc(const IColor* color, float cx, float cy, float r, float 
 {
   if (!color) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterArc(mDrawBitmap, cx, cy, r, minAngle, maxAngle, color->Packed(), rb.mWeight, rb.mMode,
-            antiAlias);
+  const int n = StrokeWidth();
+  for (int i = 0; i < n; ++i)
+    RasterArc(mDrawBitmap, DevPoint(cx), DevPoint(cy), DevLength(r) + StrokeOffset(i, n), minAngle,
+              maxAngle, color->Packed(), rb.mWeight, rb.mMode, antiAlias);
   return true;
 }
 
@@ -232,7 +452,10 @@ bool IGraphics::DrawCircle(const IColor* color, float cx, float cy, float r,
 {
   if (!color) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterCircle(mDrawBitmap, cx, cy, r, color->Packed(), rb.mWeight, rb.mMode, antiAlias);
+  const int n = StrokeWidth();
+  for (int i = 0; i < n; ++i)
+    RasterCircle(mDrawBitmap, DevPoint(cx), DevPoint(cy), DevLength(r) + StrokeOffset(i, n),
+                 color->Packed(), rb.mWeight, rb.mMode, antiAlias);
   return true;
 }
 
@@ -241,9 +464,15 @@ bool IGraphics::RoundRect(const IColor* color, IRECT* rect, const IChannelBlend*
 {
   if (!color || !rect) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterRoundRect(mDrawBitmap, static_cast<float>(rect->L), static_cast<float>(rect->T),
-                  static_cast<float>(rect->W()), static_cast<float>(rect->H()), cornerRadius,
-                  color->Packed(), rb.mWeight, rb.mMode, antiAlias);
+  // The outline runs along the device edges of the rectangle; wider strokes grow inwards.
+  const int l = DevEdge(rect->L), t = DevEdge(rect->T);
+  const int w = DevEdge(rect->R) - l, h = DevEdge(rect->B) - t;
+  const int cr = DevEdge(cornerRadius);
+  const int n = StrokeWidth();
+  for (int i = 0; i < n; ++i)
+    RasterRoundRect(mDrawBitmap, static_cast<float>(l + i), static_cast<float>(t + i),
+                    static_cast<float>(w - 2 * i), static_cast<float>(h - 2 * i),
+                    std::max(cr - i, 0), color->Packed(), rb.mWeight, rb.mMode, antiAlias);
   return true;
 }
 
@@ -253,8 +482,9 @@ bool IGraphics::FillRoundRect(const IColor* color, IRECT* rect, const IChannelBl
   if (!color || !rect) return true;
   const RasterBlend rb = ToRaster(blend);
   const RasterPixel pixel = color->Packed();
-  const int cr = cornerRadius;
-  const int L = rect->L, T = rect->T, W = rect->W(), H = rect->H(), R = rect->R, B = rect->B;
+  const int cr = DevEdge(cornerRadius);
+  const int L = DevEdge(rect->L), T = DevEdge(rect->T), R = DevEdge(rect->R), B = DevEdge(rect->B);
+  const int W = R - L, H = B - T;
   RasterFillRect(mDrawBitmap, L + cr, T, W - 2 * cr, H, pixel, rb.mWeight, rb.mMode);
   RasterFillRect(mDrawBitmap, L, T + cr, cr, H - 2 * cr, pixel, rb.mWeight, rb.mMode);
   RasterFillRect(mDrawBitmap, R - cr, T + cr, cr, H - 2 * cr, pixel, rb.mWeight, rb.mMode);
@@ -271,8 +501,9 @@ bool IGraphics::FillIRect(const IColor* color, IRECT* rect, const IChannelBlend*
 {
   if (!color || !rect) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterFillRect(mDrawBitmap, rect->L, rect->T, rect->W(), rect->H(), color->Packed(), rb.mWeight,
-                 rb.mMode);
+  const int l = DevEdge(rect->L), t = DevEdge(rect->T);
+  RasterFillRect(mDrawBitmap, l, t, DevEdge(rect->R) - l, DevEdge(rect->B) - t, color->Packed(),
+                 rb.mWeight, rb.mMode);
   return true;
 }
 
@@ -281,8 +512,8 @@ bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const I
 {
   if (!color) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterFillCircle(mDrawBitmap, static_cast<float>(cx), static_cast<float>(cy), r, color->Packed(),
-                   rb.mWeight, rb.mMode, antiAlias);
+  RasterFillCircle(mDrawBitmap, DevPoint(static_cast<float>(cx)), DevPoint(static_cast<float>(cy)),
+                   DevLength(r), color->Packed(), rb.mWeight, rb.mMode, antiAlias);
   return true;
 }
 
@@ -291,30 +522,56 @@ bool IGraphics::FillTriangle(const IColor* color, int x1, int y1, int x2, int y2
 {
   if (!color) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterFillTriangle(mDrawBitmap, x1, y1, x2, y2, x3, y3, color->Packed(), rb.mWeight, rb.mMode);
+  auto p = [this](int v) { return static_cast<int>(std::lround(DevPoint(static_cast<float>(v)))); };
+  RasterFillTriangle(mDrawBitmap, p(x1), p(y1), p(x2), p(y2), p(x3), p(y3), color->Packed(),
+                     rb.mWeight, rb.mMode);
   return true;
 }
 
 bool IGraphics::FillIConvexPolygon(const IColor* color, int* x, int* y, int nPoints,
                                    const IChannelBlend* blend)
 {
-  if (!color || !x || !y) return true;
+  if (!color || !x || !y || nPoints <= 0) return true;
   const RasterBlend rb = ToRaster(blend);
-  RasterFillConvexPolygon(mDrawBitmap, x, y, nPoints, color->Packed(), rb.mWeight, rb.mMode);
+  std::vector<int> xs(static_cast<size_t>(nPoints)), ys(static_cast<size_t>(nPoints));
+  for (int i = 0; i < nPoints; ++i)
+  {
+    xs[static_cast<size_t>(i)] = static_cast<int>(std::lround(DevPoint(static_cast<float>(x[i]))));
+    ys[static_cast<size_t>(i)] = static_cast<int>(std::lround(DevPoint(static_cast<float>(y[i]))));
+  }
+  RasterFillConvexPolygon(mDrawBitmap, xs.data(), ys.data(), nPoints, color->Packed(), rb.mWeight,
+                          rb.mMode);
   return true;
 }
 
 bool IGraphics::DrawVerticalLine(const IColor* color, int xi, int yLo, int yHi)
 {
   if (!color) return true;
-  RasterLine(mDrawBitmap, xi, yLo, xi, yHi, color->Packed(), 1.0f, RASTER_BLIT_MODE_COPY, false);
+  if (mDrawScale == 1.0f)
+  {
+    RasterLine(mDrawBitmap, xi, yLo, xi, yHi, color->Packed(), 1.0f, RASTER_BLIT_MODE_COPY, false);
+    return true;
+  }
+  // Both end pixels included, as a one-pixel line is.
+  const int t = DevEdge(std::min(yLo, yHi)), b = DevEdge(std::max(yLo, yHi) + 1);
+  const int l = DevEdge(xi);
+  RasterFillRect(mDrawBitmap, l, t, DevEdge(xi + 1) - l, b - t, color->Packed(), 1.0f,
+                 RASTER_BLIT_MODE_COPY);
   return true;
 }
 
 bool IGraphics::DrawHorizontalLine(const IColor* color, int yi, int xLo, int xHi)
 {
   if (!color) return true;
-  RasterLine(mDrawBitmap, xLo, yi, xHi, yi, color->Packed(), 1.0f, RASTER_BLIT_MODE_COPY, false);
+  if (mDrawScale == 1.0f)
+  {
+    RasterLine(mDrawBitmap, xLo, yi, xHi, yi, color->Packed(), 1.0f, RASTER_BLIT_MODE_COPY, false);
+    return true;
+  }
+  const int l = DevEdge(std::min(xLo, xHi)), r = DevEdge(std::max(xLo, xHi) + 1);
+  const int t = DevEdge(yi);
+  RasterFillRect(mDrawBitmap, l, t, r - l, DevEdge(yi + 1) - t, color->Packed(), 1.0f,
+                 RASTER_BLIT_MODE_COPY);
   return true;
 }
 
@@ -363,7 +620,11 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
 {
   if (!str || !str[0]) return true;
   if (!text || !rect) return false;
-  RasterCachedFont* font = text->mCached ? text->mCached : CacheFont(text);
+  // Glyphs are rasterised at device size (14 pixels at 1.5 are 21), never enlarged.
+  const bool scaled = mDrawScale != 1.0f;
+  RasterCachedFont* font = scaled          ? CacheDeviceFont(text, mDrawScale)
+                           : text->mCached ? text->mCached
+                                           : CacheFont(text);
   if (!font) return false;
 
   // Styles sharing a font differ in colour, so every draw sets its own, in the same call as the
@@ -380,7 +641,12 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
   {
     RasterRect extent = {0, 0, 0, 0};
     font->DrawText(mDrawBitmap, str, -1, &extent, flags | RASTER_DT_CALCRECT, color);
-    const int w = extent.right - extent.left, h = extent.bottom - extent.top;
+    int w = extent.right - extent.left, h = extent.bottom - extent.top;
+    if (scaled)
+    {
+      w = static_cast<int>(std::ceil(w / mDrawScale));
+      h = static_cast<int>(std::ceil(h / mDrawScale));
+    }
     if (text->mAlign == IText::kAlignMiddle)
     {
       rect->L = rect->MW() - w / 2;
@@ -397,10 +663,11 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* rect, bool measur
   // Text is not clipped to its own rectangle, but it is clipped to the area being redrawn: a
   // control only partly inside that area would otherwise draw its text again over pixels whose
   // background was not repainted, and the text would thicken with every tick.
-  RasterBitmapView clip(mDrawBitmap, mDrawRECT.L, mDrawRECT.T, mDrawRECT.W(), mDrawRECT.H());
+  const IRECT area = DeviceRect(mDrawRECT);
+  RasterBitmapView clip(mDrawBitmap, area.L, area.T, area.W(), area.H());
   if (!clip.getBits()) return true;
-  RasterRect r = {rect->L - clip.originX(), rect->T - clip.originY(), rect->R - clip.originX(),
-                  rect->B - clip.originY()};
+  RasterRect r = {DevEdge(rect->L) - clip.originX(), DevEdge(rect->T) - clip.originY(),
+                  DevEdge(rect->R) - clip.originX(), DevEdge(rect->B) - clip.originY()};
   font->DrawText(&clip, str, -1, &r, flags, color);
   return true;
 }
@@ -464,6 +731,15 @@ RasterCachedFont* IGraphics::CacheFont(IText* text)
   s_fontCache.Add(font, text->mSize, text->mOrientation, text->mStyle, text->mFont);
   text->mCached = font;
   return font;
+}
+
+RasterCachedFont* IGraphics::CacheDeviceFont(const IText* text, float scale)
+{
+  if (!text) return nullptr;
+  IText device = *text;
+  device.mSize = std::max(static_cast<int>(std::lround(text->mSize * scale)), 1);
+  device.mCached = nullptr;
+  return CacheFont(&device);
 }
 
 void IGraphics::UseResourceFallbackFont(const char* resourceFolder)

@@ -1,11 +1,12 @@
-// tarvo-snapshot [--preset NAME] [--resources DIR] [--out FILE]
+// tarvo-snapshot [--preset NAME] [--scale S] [--resources DIR] [--out FILE]
 //
 // Builds a Tarvo instance with a windowless editor, recalls a preset, plays a short phrase
 // through it so the meters and peak readouts show levels, runs the redraw cycle and writes the
-// editor as a PNG (editor.png by default).
+// editor as a PNG (editor.png by default), at S device pixels per editor pixel (1 to 3, default 1).
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,7 +18,8 @@ namespace
 {
 int Usage()
 {
-  std::fprintf(stderr, "usage: tarvo-snapshot [--preset NAME] [--resources DIR] [--out FILE]\n");
+  std::fprintf(
+      stderr, "usage: tarvo-snapshot [--preset NAME] [--scale S] [--resources DIR] [--out FILE]\n");
   return 2;
 }
 
@@ -58,6 +60,7 @@ int main(int argc, char** argv)
   const char* preset = nullptr;
   const char* resources = TARVO_SKIN_DIR;
   const char* out = "editor.png";
+  float scale = 1.0f;
   for (int i = 1; i < argc; ++i)
   {
     if (i + 1 >= argc) return Usage();
@@ -67,6 +70,16 @@ int main(int argc, char** argv)
       resources = argv[++i];
     else if (!std::strcmp(argv[i], "--out"))
       out = argv[++i];
+    else if (!std::strcmp(argv[i], "--scale"))
+    {
+      char* end = nullptr;
+      scale = std::strtof(argv[++i], &end);
+      if (end == argv[i] || *end || !(scale >= 1.0f && scale <= 3.0f))
+      {
+        std::fprintf(stderr, "tarvo-snapshot: the scale goes from 1 to 3\n");
+        return 2;
+      }
+    }
     else
       return Usage();
   }
@@ -90,6 +103,7 @@ int main(int argc, char** argv)
     plug->SetSampleRate(rate);
     plug->Reset();
     Play(plug, rate, 1.2);
+    gui->SetContentScale(scale);
     gui->Tick();
     gui->DrawAll();
     if (!gui->WriteSurfacePNG(out))
@@ -98,7 +112,12 @@ int main(int argc, char** argv)
       rc = 1;
     }
     else
-      std::printf("Wrote %s (%s)\n", out, plug->GetPresetName(plug->GetCurrentPresetIdx()));
+    {
+      int w = 0, h = 0;
+      gui->GetDeviceSize(&w, &h);
+      std::printf("Wrote %s (%s, %dx%d)\n", out, plug->GetPresetName(plug->GetCurrentPresetIdx()),
+                  w, h);
+    }
   }
   plug->release();
   return rc;

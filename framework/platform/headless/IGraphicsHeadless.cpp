@@ -31,6 +31,7 @@ bool IGraphicsHeadless::Tick(IRECT* r)
 
 void IGraphicsHeadless::DrawAll()
 {
+  SyncDeviceScale();
   SetAllControlsDirty();
   IRECT all(0, 0, Width(), Height());
   Draw(&all);

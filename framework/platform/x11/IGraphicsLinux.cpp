@@ -48,16 +48,19 @@ bool IGraphicsLinux::CreateWindowNow(unsigned long parent)
   if (!d) return false;
   x11::RegisterDisplay(d);
   const int screen = DefaultScreen(d);
-  const int s = PixelScale();
+  // The surface follows a scale the host set while no window was open.
+  if (!SyncDeviceScale() && !GetDrawBitmap()) PrepDraw();
+  int dw = 0, dh = 0;
+  GetDeviceSize(&dw, &dh);
   XSetWindowAttributes a{};
   a.event_mask = kEditorEvents;
   a.background_pixmap = None; // we paint every pixel: no flash of background
   a.border_pixel = 0;
   a.bit_gravity = NorthWestGravity;
-  const Window w = XCreateWindow(
-      d, parent ? parent : RootWindow(d, screen), 0, 0, static_cast<unsigned>(Width() * s),
-      static_cast<unsigned>(Height() * s), 0, CopyFromParent, InputOutput, CopyFromParent,
-      CWEventMask | CWBackPixmap | CWBorderPixel | CWBitGravity, &a);
+  const Window w =
+      XCreateWindow(d, parent ? parent : RootWindow(d, screen), 0, 0, static_cast<unsigned>(dw),
+                    static_cast<unsigned>(dh), 0, CopyFromParent, InputOutput, CopyFromParent,
+                    CWEventMask | CWBackPixmap | CWBorderPixel | CWBitGravity, &a);
   XWindowAttributes attrs{};
   if (x11::TakeErrors(d) != 0 || !w || !XGetWindowAttributes(d, w, &attrs))
   {
@@ -74,12 +77,12 @@ bool IGraphicsLinux::CreateWindowNow(unsigned long parent)
   if (!parent) XStoreName(d, w, "Editor");
 
   mDisplay = d;
-  mScale = s;
+  mScale = GetDrawScale();
   mVisual = attrs.visual;
   mDepth = attrs.depth;
   mGC = XCreateGC(d, w, 0, nullptr);
   mBlitter = std::make_unique<x11::Blitter>();
-  mBlitter->Init(d, attrs.visual, attrs.depth, Width() * s, Height() * s, true);
+  mBlitter->Init(d, attrs.visual, attrs.depth, dw, dh, true);
   mTopLevel = parent ? x11::TopLevelOf(d, parent) : w;
   x11::TakeErrors(d);
   mWindowGone = false;
@@ -139,7 +142,7 @@ bool IGraphicsLinux::DrawScreen(IRECT* r)
   RasterSysBitmap* surface = GetDrawBitmap();
   if (!surface || !surface->getBits()) return false;
   mBlitter->Put(mWindow.load(), static_cast<GC>(mGC), surface->getBits(), surface->getRowSpan(),
-                surface->getWidth(), surface->getHeight(), *r, mScale);
+                surface->getWidth(), surface->getHeight(), DeviceRect(*r));
   return true;
 }
 
@@ -150,17 +153,28 @@ void IGraphicsLinux::AddExposed(IRECT r)
 
 void IGraphicsLinux::ApplyScale()
 {
-  const int s = PixelScale();
-  if (s == mScale || !mDisplay) return;
-  mScale = s;
-  XResizeWindow(D(mDisplay), mWindow.load(), static_cast<unsigned>(Width() * s),
-                static_cast<unsigned>(Height() * s));
-  mBlitter->Init(D(mDisplay), static_cast<Visual*>(mVisual), mDepth, Width() * s, Height() * s,
-                 true);
+  if (!mDisplay) return;
+  // The engine remakes its surface (everything dirty, drawn by the redraw that follows) when the
+  // scale moved; a redraw during a menu may have done so already.
+  SyncDeviceScale();
+  if (GetDrawScale() == mScale) return;
+  mScale = GetDrawScale();
   EndTextEntry(false);
   HideTooltip();
-  IRECT all(0, 0, Width(), Height());
-  DrawScreen(&all);
+  LayOutWindow();
+}
+
+void IGraphicsLinux::LayOutWindow()
+{
+  int w = 0, h = 0;
+  GetDeviceSize(&w, &h);
+  if (RasterSysBitmap* surface = GetDrawBitmap())
+  {
+    w = surface->getWidth();
+    h = surface->getHeight();
+  }
+  XResizeWindow(D(mDisplay), mWindow.load(), static_cast<unsigned>(w), static_cast<unsigned>(h));
+  mBlitter->Init(D(mDisplay), static_cast<Visual*>(mVisual), mDepth, w, h, true);
 }
 
 void IGraphicsLinux::Resize(int w, int h)
@@ -169,9 +183,8 @@ void IGraphicsLinux::Resize(int w, int h)
   IGraphics::Resize(w, h);
   if (!mDisplay) return;
   EndTextEntry(false);
-  XResizeWindow(D(mDisplay), mWindow.load(), static_cast<unsigned>(w * mScale),
-                static_cast<unsigned>(h * mScale));
-  mBlitter->Init(D(mDisplay), static_cast<Visual*>(mVisual), mDepth, w * mScale, h * mScale, true);
+  mScale = GetDrawScale();
+  LayOutWindow();
 }
 
 // ---- Cursor ----

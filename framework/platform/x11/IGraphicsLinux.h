@@ -104,8 +104,6 @@ private:
   // A forwarded key as X11 names it: keysym, and text the character it types (UTF-8, may be
   // empty). To an open text field, else to the engine. True when taken.
   bool HostKey(unsigned long keysym, const char* text, bool shift, bool control);
-  // The integer pixel factor the window draws at.
-  int PixelScale() const { return static_cast<int>(GetDeviceScale()); }
 
   bool CreateWindowNow(unsigned long parent);
   void DestroyWindowNow();
@@ -117,7 +115,10 @@ private:
   void TakeHandedKeys();
   void Dispatch(_XEvent& ev);
   void AddExposed(IRECT r);
+  // Follows a device scale that changed: the engine's surface, then the window's size.
   void ApplyScale();
+  // The window's size in device pixels, and its blitter, for the engine's current surface.
+  void LayOutWindow();
   void RedrawDirty();
   void MouseButton(_XEvent& ev);
   bool RootPosition(int x, int y, int* rx, int* ry);
@@ -150,7 +151,7 @@ private:
   std::unique_ptr<x11::Blitter> mBlitter;
   unsigned long mBlankCursor = 0;
   bool mWindowGone = false; // the host destroyed our window with its own
-  int mScale = 1;           // the pixel factor the window was last laid out at
+  float mScale = 1.0f;      // the device scale the window was last laid out at
   IRECT mExposed;
   bool mInModal = false;
   // A menu or dialog ran while a button was down: it swallowed the release, which is then given

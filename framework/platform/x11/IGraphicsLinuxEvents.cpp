@@ -51,10 +51,8 @@ void IGraphicsLinux::Dispatch(XEvent& ev)
   case Expose:
     if (ev.xexpose.window == w)
     {
-      const int s = mScale;
-      AddExposed(IRECT(ev.xexpose.x / s, ev.xexpose.y / s,
-                       (ev.xexpose.x + ev.xexpose.width + s - 1) / s,
-                       (ev.xexpose.y + ev.xexpose.height + s - 1) / s));
+      AddExposed(LogicalRect(IRECT(ev.xexpose.x, ev.xexpose.y, ev.xexpose.x + ev.xexpose.width,
+                                   ev.xexpose.y + ev.xexpose.height)));
       if (ev.xexpose.count == 0)
       {
         IRECT r = mExposed;
@@ -68,7 +66,7 @@ void IGraphicsLinux::Dispatch(XEvent& ev)
       mTooltip->mBlitter.Put(
           tip, mTooltip->mGC, mTooltip->mBitmap.getBits(), mTooltip->mBitmap.getRowSpan(),
           mTooltip->mBitmap.getWidth(), mTooltip->mBitmap.getHeight(),
-          IRECT(0, 0, mTooltip->mBitmap.getWidth(), mTooltip->mBitmap.getHeight()), mScale);
+          IRECT(0, 0, mTooltip->mBitmap.getWidth(), mTooltip->mBitmap.getHeight()));
     break;
   case DestroyNotify:
     if (ev.xdestroywindow.window == w) mWindowGone = true;
@@ -95,7 +93,7 @@ void IGraphicsLinux::Dispatch(XEvent& ev)
     while (XCheckTypedWindowEvent(d, w, MotionNotify, &ev))
     {
     }
-    const int x = ev.xmotion.x / mScale, y = ev.xmotion.y / mScale;
+    const int x = LogicalCoord(ev.xmotion.x), y = LogicalCoord(ev.xmotion.y);
     mLastX = x;
     mLastY = y;
     mPointerInside = true;
@@ -163,14 +161,14 @@ void IGraphicsLinux::MouseButton(XEvent& ev)
       // A press elsewhere, or the wheel turned anywhere (over the field too), commits the field.
       if (b.window == mTextEntry->mWindow && !x11input::WheelDelta(b.button))
       {
-        if (b.button == x11input::kButtonLeft) ClickTextEntry(b.x / mScale);
+        if (b.button == x11input::kButtonLeft) ClickTextEntry(b.x);
         return;
       }
       EndTextEntry(true);
     }
   }
   if (b.window != w) return;
-  const int x = b.x / mScale, y = b.y / mScale;
+  const int x = LogicalCoord(b.x), y = LogicalCoord(b.y);
   mLastX = x;
   mLastY = y;
   if (const int d = x11input::WheelDelta(b.button))

@@ -104,14 +104,14 @@ IPopupMenu* IGraphicsLinux::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
   HideTooltip();
   const IRECT r = rect ? *rect : IRECT(mLastX, mLastY, mLastX, mLastY);
   int x = 0, y = 0, aboveX = 0, aboveY = 0;
-  if (!RootPosition(r.L * mScale, (r.B + 4) * mScale, &x, &y) ||
-      !RootPosition(r.L * mScale, r.T * mScale, &aboveX, &aboveY))
+  if (!RootPosition(DevEdge(r.L), DevEdge(r.B + 4), &x, &y) ||
+      !RootPosition(DevEdge(r.L), DevEdge(r.T), &aboveX, &aboveY))
     return nullptr;
 
   X11MenuHost host;
   host.mDisplay = mDisplay;
   host.mTransientFor = mTopLevel;
-  host.mScale = mScale;
+  host.mScale = GetDrawScale();
   host.mGraphics = this;
   host.mTickMs = std::max(1000 / FPS(), 1);
   host.mTick = [this] { RedrawDirty(); };

@@ -32,23 +32,24 @@ void IGraphicsLinux::CreateTextEntry(IControl* control, IText* text, IRECT* rect
   if (text) te->mStyle = *text;
   te->mStyle.mSize = std::max(static_cast<int>(te->mStyle.mSize * 0.9), 1);
   te->mStyle.mCached = nullptr;
-  te->mFont = CacheFont(&te->mStyle);
+  // The field is drawn in device pixels, its text at device size.
+  te->mFont = CacheDeviceFont(&te->mStyle, GetDrawScale());
+  const IRECT dr(DevEdge(te->mRect.L), DevEdge(te->mRect.T),
+                 std::max(DevEdge(te->mRect.R), DevEdge(te->mRect.L) + 1),
+                 std::max(DevEdge(te->mRect.B), DevEdge(te->mRect.T) + 1));
   te->mModel.Start(str, param ? TextEntryCharacters(param->Type()) : nullptr,
                    param ? control->GetTextEntryLength() : 0);
 
-  const int s = mScale;
   XSetWindowAttributes a{};
   a.event_mask = kFieldEvents;
   a.background_pixmap = None;
   a.border_pixel = 0;
-  te->mWindow = XCreateWindow(
-      d, mWindow.load(), te->mRect.L * s, te->mRect.T * s, static_cast<unsigned>(te->mRect.W() * s),
-      static_cast<unsigned>(te->mRect.H() * s), 0, CopyFromParent, InputOutput, CopyFromParent,
-      CWEventMask | CWBackPixmap | CWBorderPixel, &a);
+  te->mWindow = XCreateWindow(d, mWindow.load(), dr.L, dr.T, static_cast<unsigned>(dr.W()),
+                              static_cast<unsigned>(dr.H()), 0, CopyFromParent, InputOutput,
+                              CopyFromParent, CWEventMask | CWBackPixmap | CWBorderPixel, &a);
   te->mGC = XCreateGC(d, te->mWindow, 0, nullptr);
-  te->mBlitter.Init(d, static_cast<Visual*>(mVisual), mDepth, te->mRect.W() * s, te->mRect.H() * s,
-                    false);
-  te->mBitmap.resize(te->mRect.W(), te->mRect.H());
+  te->mBlitter.Init(d, static_cast<Visual*>(mVisual), mDepth, dr.W(), dr.H(), false);
+  te->mBitmap.resize(dr.W(), dr.H());
   XMapRaised(d, te->mWindow);
   XGetInputFocus(d, &te->mPrevFocus, &te->mPrevRevert);
   XSync(d, False);
@@ -192,15 +193,16 @@ void IGraphicsLinux::DrawTextEntry()
     const std::string& text = te->mModel.Text();
     const int textW = MeasureText(font, text.c_str(), text.size());
     const int caretX = MeasureText(font, text.c_str(), te->mModel.Caret());
-    const int room = std::max(w - 4, 1);
-    int x = 2;
+    const int pad = std::max(DevEdge(2), 1);
+    const int room = std::max(w - 2 * pad, 1);
+    int x = pad;
     if (textW <= room)
     {
       te->mScroll = 0;
       if (st.mAlign == IText::kAlignMiddle)
         x = (w - textW) / 2;
       else if (st.mAlign == IText::kAlignRight)
-        x = w - 2 - textW;
+        x = w - pad - textW;
     }
     else
     {
@@ -208,7 +210,7 @@ void IGraphicsLinux::DrawTextEntry()
       if (caretX - te->mScroll > room) te->mScroll = caretX - room;
       if (caretX - te->mScroll < 0) te->mScroll = caretX;
       te->mScroll = std::max(0, std::min(te->mScroll, textW - room));
-      x = 2 - te->mScroll;
+      x = pad - te->mScroll;
     }
     te->mTextX = x;
     const int lineH = font->GetLineHeight();
@@ -223,10 +225,9 @@ void IGraphicsLinux::DrawTextEntry()
     const RasterPixel fg = st.mTextEntryFGColor.Packed() | 0xFF;
     RasterRect r = {x, top, x + textW + 1, top + lineH};
     font->DrawText(&bm, text.c_str(), -1, &r, RASTER_DT_NOCLIP, fg); // shared font: colour per call
-    RasterLine(&bm, x + caretX, std::max(top, 0), x + caretX, std::min(top + lineH, h) - 1, fg,
-               1.0f, RASTER_BLIT_MODE_COPY, false);
+    RasterFillRect(&bm, x + caretX, std::max(top, 0), StrokeWidth(),
+                   std::min(top + lineH, h) - std::max(top, 0), fg, 1.0f, RASTER_BLIT_MODE_COPY);
   }
-  te->mBlitter.Put(te->mWindow, te->mGC, bm.getBits(), bm.getRowSpan(), w, h, IRECT(0, 0, w, h),
-                   mScale);
+  te->mBlitter.Put(te->mWindow, te->mGC, bm.getBits(), bm.getRowSpan(), w, h, IRECT(0, 0, w, h));
   XFlush(D(mDisplay));
 }

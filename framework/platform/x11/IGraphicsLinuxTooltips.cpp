@@ -46,32 +46,32 @@ void IGraphicsLinux::TooltipTick()
 void IGraphicsLinux::ShowTooltip(const char* text, const IRECT& area)
 {
   Display* d = D(mDisplay);
+  // Drawn in device pixels, its text at device size.
   IText style(12, &COLOR_BLACK, "Arial", IText::kTextRegular, IText::kAlignLeft);
-  RasterCachedFont* font = CacheFont(&style);
+  RasterCachedFont* font = CacheDeviceFont(&style, GetDrawScale());
   if (!font) return;
-  const int w = MeasureText(font, text, std::strlen(text)) + 10;
-  const int h = font->GetLineHeight() + 6;
+  const int padX = DevEdge(5), padY = DevEdge(3), frame = StrokeWidth();
+  const int w = MeasureText(font, text, std::strlen(text)) + 2 * padX;
+  const int h = font->GetLineHeight() + 2 * padY;
   int rx = 0, ry = 0;
-  if (!RootPosition(mLastX * mScale, mLastY * mScale, &rx, &ry)) return;
+  if (!RootPosition(DevEdge(mLastX), DevEdge(mLastY), &rx, &ry)) return;
   auto tip = std::make_unique<Tooltip>();
   tip->mArea = area;
-  const int s = mScale;
   const int screenW = DisplayWidth(d, DefaultScreen(d)),
             screenH = DisplayHeight(d, DefaultScreen(d));
-  int x = std::min(rx + 12 * s, screenW - w * s), y = ry + 20 * s;
-  if (y + h * s > screenH) y = ry - (h + 8) * s;
-  tip->mWindow =
-      x11::CreatePopupWindow(d, std::max(x, 0), std::max(y, 0), w * s, h * s, ExposureMask);
+  int x = std::min(rx + DevEdge(12), screenW - w), y = ry + DevEdge(20);
+  if (y + h > screenH) y = ry - h - DevEdge(8);
+  tip->mWindow = x11::CreatePopupWindow(d, std::max(x, 0), std::max(y, 0), w, h, ExposureMask);
   x11::SetTransientFor(d, tip->mWindow, mTopLevel);
   tip->mGC = XCreateGC(d, tip->mWindow, 0, nullptr);
-  tip->mBlitter.Init(d, DefaultVisual(d, DefaultScreen(d)), DefaultDepth(d, DefaultScreen(d)),
-                     w * s, h * s, false);
+  tip->mBlitter.Init(d, DefaultVisual(d, DefaultScreen(d)), DefaultDepth(d, DefaultScreen(d)), w, h,
+                     false);
   RasterMemBitmap& bm = tip->mBitmap;
   bm.resize(w, h);
   RasterFillRect(&bm, 0, 0, w, h, RasterPackColor(255, 120, 120, 120), 1.0f, RASTER_BLIT_MODE_COPY);
-  RasterFillRect(&bm, 1, 1, w - 2, h - 2, RasterPackColor(255, 255, 255, 225), 1.0f,
-                 RASTER_BLIT_MODE_COPY);
-  RasterRect r = {5, 3, w - 5, h - 3};
+  RasterFillRect(&bm, frame, frame, w - 2 * frame, h - 2 * frame,
+                 RasterPackColor(255, 255, 255, 225), 1.0f, RASTER_BLIT_MODE_COPY);
+  RasterRect r = {padX, padY, w - padX, h - padY};
   font->DrawText(&bm, text, -1, &r, 0,
                  RasterPackColor(255, 0, 0, 0)); // shared font: colour per call
   XMapRaised(d, tip->mWindow);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -174,7 +175,7 @@ struct MenuWindow
   x11::Blitter mBlitter;
   RasterMemBitmap mBitmap;
   int mX = 0, mY = 0, mW = 0, mH = 0; // root position and size in device pixels
-  std::vector<int> mRowTop;           // per item, in menu pixels; the last entry is the bottom
+  std::vector<int> mRowTop;           // per item, in device pixels; the last entry is the bottom
   int mDrawnHighlight = -2;
   bool mExposed = false;
 };
@@ -185,8 +186,8 @@ public:
   MenuSession(const X11MenuHost& host, IPopupMenu* menu) : mHost(host), mNav(menu)
   {
     mStyle = IText(13, &COLOR_BLACK, "Arial", IText::kTextRegular, IText::kAlignLeft);
-    mFont = host.mGraphics ? host.mGraphics->CacheFont(&mStyle) : nullptr;
-    mLineH = mFont ? std::max(mFont->GetLineHeight(), 8) : 14;
+    mFont = host.mGraphics ? host.mGraphics->CacheDeviceFont(&mStyle, host.mScale) : nullptr;
+    mLineH = mFont ? std::max(mFont->GetLineHeight(), Px(8)) : Px(14);
   }
   ~MenuSession()
   {
@@ -256,11 +257,10 @@ private:
   bool Open(int level, int x, int y, int aboveY)
   {
     Display* d = mHost.mDisplay;
-    const int s = mHost.mScale;
     auto mw = std::make_unique<MenuWindow>();
     mw->mMenu = mNav.MenuAt(level);
     Layout(*mw);
-    const int w = mw->mW * s, h = mw->mH * s;
+    const int w = mw->mW, h = mw->mH;
     const int screenW = DisplayWidth(d, DefaultScreen(d)),
               screenH = DisplayHeight(d, DefaultScreen(d));
     if (y + h > screenH) y = aboveY - h;
@@ -297,7 +297,7 @@ private:
 
   int TextWidth(const std::string& text)
   {
-    if (!mFont) return static_cast<int>(text.size()) * 7;
+    if (!mFont) return static_cast<int>(text.size()) * Px(7);
     RasterRect r = {0, 0, 0, 0};
     mFont->DrawText(nullptr, text.c_str(), -1, &r, RASTER_DT_CALCRECT);
     return r.right - r.left;
@@ -306,8 +306,8 @@ private:
   void Layout(MenuWindow& w)
   {
     const IPopupMenu* menu = w.mMenu;
-    int width = kMinWidth, y = kPadY;
-    const int itemH = mLineH + 6;
+    int width = Px(kMinWidth), y = Px(kPadY);
+    const int itemH = mLineH + Px(6);
     w.mRowTop.clear();
     for (int i = 0; i < menu->GetNItems(); ++i)
     {
@@ -315,17 +315,17 @@ private:
       w.mRowTop.push_back(y);
       if (item->GetIsSeparator())
       {
-        y += kSeparatorH;
+        y += Px(kSeparatorH);
         continue;
       }
       y += itemH;
       const int textW = TextWidth(ItemLabel(menu, i));
-      width = std::max(width, kCheckColumn + (item->GetIsTitle() ? kTitleIndent : 0) + textW +
-                                  kArrowColumn + kRightPad);
+      width = std::max(width, Px(kCheckColumn + (item->GetIsTitle() ? kTitleIndent : 0)) + textW +
+                                  Px(kArrowColumn + kRightPad));
     }
     w.mRowTop.push_back(y);
     w.mW = width;
-    w.mH = y + kPadY;
+    w.mH = y + Px(kPadY);
     w.mBitmap.resize(w.mW, w.mH);
   }
 
@@ -343,41 +343,49 @@ private:
       if (item->GetIsSeparator())
       {
         const int mid = (top + bottom) / 2;
-        RasterLine(bm, 6, mid, w.mW - 7, mid, kSeparator, 1.0f, RASTER_BLIT_MODE_COPY, false);
+        RasterFillRect(bm, Px(6), mid, w.mW - 2 * Px(6), Stroke(), kSeparator, 1.0f,
+                       RASTER_BLIT_MODE_COPY);
         continue;
       }
       const bool lit = i == highlight;
       if (lit)
-        RasterFillRect(bm, 1, top, w.mW - 2, bottom - top, kHighlight, 1.0f, RASTER_BLIT_MODE_COPY);
+        RasterFillRect(bm, Stroke(), top, w.mW - 2 * Stroke(), bottom - top, kHighlight, 1.0f,
+                       RASTER_BLIT_MODE_COPY);
       const RasterPixel color = !item->GetEnabled() ? kDisabledText : lit ? kHighlightText : kText;
       const int midY = (top + bottom) / 2;
       if (item->GetChecked())
       {
-        RasterLine(bm, 6, midY, 9, midY + 3, color, 1.0f, RASTER_BLIT_MODE_COPY, true);
-        RasterLine(bm, 9, midY + 3, 15, midY - 4, color, 1.0f, RASTER_BLIT_MODE_COPY, true);
+        for (int k = 0; k < Stroke(); ++k)
+        {
+          RasterLine(bm, Px(6), midY + k, Px(9), midY + Px(3) + k, color, 1.0f,
+                     RASTER_BLIT_MODE_COPY, true);
+          RasterLine(bm, Px(9), midY + Px(3) + k, Px(15), midY - Px(4) + k, color, 1.0f,
+                     RASTER_BLIT_MODE_COPY, true);
+        }
       }
       if (item->GetSubmenu())
       {
-        const int ax = w.mW - kRightPad - 4;
-        RasterFillTriangle(bm, ax, midY - 4, ax, midY + 4, ax + 4, midY, color, 1.0f,
+        const int ax = w.mW - Px(kRightPad + 4);
+        RasterFillTriangle(bm, ax, midY - Px(4), ax, midY + Px(4), ax + Px(4), midY, color, 1.0f,
                            RASTER_BLIT_MODE_COPY);
       }
       if (mFont)
       {
         const std::string label = ItemLabel(menu, i);
-        RasterRect r = {kCheckColumn + (item->GetIsTitle() ? kTitleIndent : 0), top + 3,
-                        w.mW - kArrowColumn, bottom};
+        RasterRect r = {Px(kCheckColumn + (item->GetIsTitle() ? kTitleIndent : 0)), top + Px(3),
+                        w.mW - Px(kArrowColumn), bottom};
         // The font is shared with editors on other threads: the colour goes with the call.
         mFont->DrawText(bm, label.c_str(), -1, &r, 0, color);
       }
     }
-    // A one-pixel frame.
-    RasterLine(bm, 0, 0, w.mW - 1, 0, kBorder, 1.0f, RASTER_BLIT_MODE_COPY, false);
-    RasterLine(bm, 0, w.mH - 1, w.mW - 1, w.mH - 1, kBorder, 1.0f, RASTER_BLIT_MODE_COPY, false);
-    RasterLine(bm, 0, 0, 0, w.mH - 1, kBorder, 1.0f, RASTER_BLIT_MODE_COPY, false);
-    RasterLine(bm, w.mW - 1, 0, w.mW - 1, w.mH - 1, kBorder, 1.0f, RASTER_BLIT_MODE_COPY, false);
+    // A one-pixel frame (one logical pixel).
+    const int f = Stroke();
+    RasterFillRect(bm, 0, 0, w.mW, f, kBorder, 1.0f, RASTER_BLIT_MODE_COPY);
+    RasterFillRect(bm, 0, w.mH - f, w.mW, f, kBorder, 1.0f, RASTER_BLIT_MODE_COPY);
+    RasterFillRect(bm, 0, 0, f, w.mH, kBorder, 1.0f, RASTER_BLIT_MODE_COPY);
+    RasterFillRect(bm, w.mW - f, 0, f, w.mH, kBorder, 1.0f, RASTER_BLIT_MODE_COPY);
     w.mBlitter.Put(w.mWindow, w.mGC, bm->getBits(), bm->getRowSpan(), w.mW, w.mH,
-                   IRECT(0, 0, w.mW, w.mH), mHost.mScale);
+                   IRECT(0, 0, w.mW, w.mH));
     w.mDrawnHighlight = highlight;
     w.mExposed = false;
   }
@@ -401,27 +409,25 @@ private:
       if (w.mExposed || w.mDrawnHighlight != mNav.HighlightAt(static_cast<int>(level)))
         Draw(w, static_cast<int>(level));
     }
-    const int s = mHost.mScale;
     while (mWindows.size() < depth)
     {
       const MenuWindow& parent = *mWindows.back();
       const int row = mNav.HighlightAt(static_cast<int>(mWindows.size()) - 1);
       const int rowTop = row >= 0 ? parent.mRowTop[static_cast<size_t>(row)] : 0;
-      const int x = parent.mX + (parent.mW - 2) * s;
-      const int y = parent.mY + (rowTop - kPadY) * s;
-      if (!Open(static_cast<int>(mWindows.size()), x, y, y + parent.mH * s)) break;
+      const int x = parent.mX + parent.mW - Px(2);
+      const int y = parent.mY + rowTop - Px(kPadY);
+      if (!Open(static_cast<int>(mWindows.size()), x, y, y + parent.mH)) break;
     }
   }
 
   // The level and item under a root position; false when no menu window is there.
   bool HitTest(int rx, int ry, int* level, int* item) const
   {
-    const int s = mHost.mScale;
     for (int l = static_cast<int>(mWindows.size()) - 1; l >= 0; --l)
     {
       const MenuWindow& w = *mWindows[static_cast<size_t>(l)];
-      if (rx < w.mX || ry < w.mY || rx >= w.mX + w.mW * s || ry >= w.mY + w.mH * s) continue;
-      const int y = (ry - w.mY) / s;
+      if (rx < w.mX || ry < w.mY || rx >= w.mX + w.mW || ry >= w.mY + w.mH) continue;
+      const int y = ry - w.mY;
       *level = l;
       *item = -1;
       for (size_t i = 0; i + 1 < w.mRowTop.size(); ++i)
@@ -503,6 +509,10 @@ private:
   PopupMenuNavigator mNav;
   IText mStyle;
   RasterCachedFont* mFont = nullptr;
+
+  // Logical menu pixels to device pixels, and a one-pixel stroke's width.
+  int Px(float v) const { return static_cast<int>(std::lround(v * mHost.mScale)); }
+  int Stroke() const { return std::max(1, Px(1)); }
   int mLineH = 14;
   std::vector<std::unique_ptr<MenuWindow>> mWindows;
 };

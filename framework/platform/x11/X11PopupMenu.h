@@ -73,7 +73,7 @@ struct X11MenuHost
 {
   Display* mDisplay = nullptr;
   Window mTransientFor = 0; // the host's top-level window
-  int mScale = 1;
+  float mScale = 1.0f; // device pixels per logical pixel: the menu is drawn at device resolution
   IGraphics* mGraphics = nullptr; // for its fonts
   // Called about every mTickMs while the menu is open (the editor keeps redrawing).
   std::function<void()> mTick;

@@ -160,95 +160,74 @@ void ConvertRow(uint32_t* __restrict d, const uint32_t* __restrict s, int n)
     d[x] = __builtin_bswap32(s[x]) | 0xFF000000u;
 }
 
-void ConvertRowDoubled(uint32_t* __restrict d, const uint32_t* __restrict s, int n)
-{
-  for (int x = 0; x < n; ++x)
-  {
-    const uint32_t v = __builtin_bswap32(s[x]) | 0xFF000000u;
-    d[2 * x] = v;
-    d[2 * x + 1] = v;
-  }
-}
 } // namespace
 
-void Blitter::Convert(const uint32_t* src, int span, IRECT r, int scale)
+void Blitter::Convert(const uint32_t* src, int span, IRECT r)
 {
   for (int y = r.T; y < r.B; ++y)
   {
     const uint32_t* s = src + static_cast<size_t>(y) * static_cast<size_t>(span);
-    for (int dy = 0; dy < scale; ++dy)
+    if (mFast)
     {
-      const int row = y * scale + dy;
-      if (mFast)
+      uint32_t* d = reinterpret_cast<uint32_t*>(mImage->data +
+                                                static_cast<size_t>(y) * mImage->bytes_per_line);
+      ConvertRow(d + r.L, s + r.L, r.R - r.L);
+      continue;
+    }
+    auto shiftOf = [](unsigned long mask)
+    {
+      int shift = 0;
+      while (mask && !(mask & 1))
       {
-        uint32_t* d = reinterpret_cast<uint32_t*>(mImage->data + static_cast<size_t>(row) *
-                                                                     mImage->bytes_per_line);
-        if (scale == 1)
-          ConvertRow(d + r.L, s + r.L, r.R - r.L);
-        else
-          ConvertRowDoubled(d + 2 * r.L, s + r.L, r.R - r.L);
+        mask >>= 1;
+        ++shift;
       }
-      else
+      int bits = 0;
+      while (mask & 1)
       {
-        auto shiftOf = [](unsigned long mask)
-        {
-          int shift = 0;
-          while (mask && !(mask & 1))
-          {
-            mask >>= 1;
-            ++shift;
-          }
-          int bits = 0;
-          while (mask & 1)
-          {
-            mask >>= 1;
-            ++bits;
-          }
-          return std::make_pair(shift, bits);
-        };
-        const auto rs = shiftOf(mImage->red_mask), gs = shiftOf(mImage->green_mask),
-                   bs = shiftOf(mImage->blue_mask);
-        auto channel = [](uint32_t c, std::pair<int, int> sb)
-        {
-          const unsigned long v = sb.second >= 8 ? c << (sb.second - 8) : c >> (8 - sb.second);
-          return v << sb.first;
-        };
-        for (int x = r.L; x < r.R; ++x)
-        {
-          const uint32_t p = s[x];
-          const unsigned long v = channel(p >> 8 & 0xFF, rs) | channel(p >> 16 & 0xFF, gs) |
-                                  channel(p >> 24 & 0xFF, bs);
-          for (int dx = 0; dx < scale; ++dx)
-            XPutPixel(mImage, x * scale + dx, row, v);
-        }
+        mask >>= 1;
+        ++bits;
       }
+      return std::make_pair(shift, bits);
+    };
+    const auto rs = shiftOf(mImage->red_mask), gs = shiftOf(mImage->green_mask),
+               bs = shiftOf(mImage->blue_mask);
+    auto channel = [](uint32_t c, std::pair<int, int> sb)
+    {
+      const unsigned long v = sb.second >= 8 ? c << (sb.second - 8) : c >> (8 - sb.second);
+      return v << sb.first;
+    };
+    for (int x = r.L; x < r.R; ++x)
+    {
+      const uint32_t p = s[x];
+      XPutPixel(mImage, x, y,
+                channel(p >> 8 & 0xFF, rs) | channel(p >> 16 & 0xFF, gs) |
+                    channel(p >> 24 & 0xFF, bs));
     }
   }
 }
 
 void Blitter::Put(Drawable drawable, GC gc, const uint32_t* src, int span, int srcW, int srcH,
-                  IRECT r, int scale)
+                  IRECT r)
 {
-  if (!mImage || !src || scale < 1) return;
+  if (!mImage || !src) return;
   // Clip to the source and to what the image holds.
-  const int maxW = std::min(srcW, mW / scale), maxH = std::min(srcH, mH / scale);
+  const int maxW = std::min(srcW, mW), maxH = std::min(srcH, mH);
   r.L = std::max(r.L, 0);
   r.T = std::max(r.T, 0);
   r.R = std::min(r.R, maxW);
   r.B = std::min(r.B, maxH);
   if (r.L >= r.R || r.T >= r.B) return;
-  Convert(src, span, r, scale);
-  const int x = r.L * scale, y = r.T * scale;
-  const unsigned w = static_cast<unsigned>((r.R - r.L) * scale),
-                 h = static_cast<unsigned>((r.B - r.T) * scale);
+  Convert(src, span, r);
+  const unsigned w = static_cast<unsigned>(r.R - r.L), h = static_cast<unsigned>(r.B - r.T);
   if (mShm)
   {
-    XShmPutImage(mDisplay, drawable, gc, mImage, x, y, x, y, w, h, False);
+    XShmPutImage(mDisplay, drawable, gc, mImage, r.L, r.T, r.L, r.T, w, h, False);
     // The server reads the segment after the request; wait so the next conversion cannot race it.
     XSync(mDisplay, False);
   }
   else
-    XPutImage(mDisplay, drawable, gc, mImage, x, y, x, y, w, h);
+    XPutImage(mDisplay, drawable, gc, mImage, r.L, r.T, r.L, r.T, w, h);
 }
 
 // ---- Windows ----

@@ -1,7 +1,6 @@
 #pragma once
 // Small Xlib helpers the platform layer shares: error handling that never ends the host, copying
-// 32-bit raster pixels to a window (XShm when the server offers it, pixels doubled at scale 2),
-// and window lookups.
+// 32-bit raster pixels to a window (XShm when the server offers it), and window lookups.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -23,7 +22,7 @@ void UnregisterDisplay(Display* display);
 int TakeErrors(Display* display);
 
 // Copies areas of a 32-bit raster surface (alpha in the lowest byte, then red, green and blue) to
-// a drawable of the given visual, every source pixel becoming scale x scale device pixels.
+// a drawable of the given visual, pixel for pixel: the surfaces are drawn at device resolution.
 class Blitter
 {
 public:
@@ -39,13 +38,12 @@ public:
   void Release();
   bool UsesShm() const { return mShm; }
 
-  // Converts area r (source pixels, clipped to the source) into the image and puts it at the
-  // same place (times scale) on the drawable.
-  void Put(Drawable drawable, GC gc, const uint32_t* src, int span, int srcW, int srcH, IRECT r,
-           int scale);
+  // Converts area r (clipped to the source and to the image) into the image and puts it at the
+  // same place on the drawable.
+  void Put(Drawable drawable, GC gc, const uint32_t* src, int span, int srcW, int srcH, IRECT r);
 
 private:
-  void Convert(const uint32_t* src, int span, IRECT r, int scale);
+  void Convert(const uint32_t* src, int span, IRECT r);
 
   Display* mDisplay = nullptr;
   XImage* mImage = nullptr;

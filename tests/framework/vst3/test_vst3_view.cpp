@@ -282,13 +282,18 @@ TEST(VST3View, ContentScaleResizesAnOpenEditor)
   ASSERT_EQ(kResultOk, view->queryInterface(IPlugViewContentScaleSupport::iid,
                                             reinterpret_cast<void**>(&scale)));
   ASSERT_EQ(kResultOk, view->attached(kParent, kPlatformTypeX11EmbedWindowID));
-  scale->setContentScaleFactor(1.5f); // below the doubling: the same device pixels
-  EXPECT_EQ(0, frame.mCalls);
-  scale->setContentScaleFactor(2.0f);
+  scale->setContentScaleFactor(1.5f); // any scale: device pixels follow it
   EXPECT_EQ(1, frame.mCalls);
+  EXPECT_EQ("0 0 180 120", Str(frame.mRect));
+  scale->setContentScaleFactor(2.0f);
+  EXPECT_EQ(2, frame.mCalls);
   EXPECT_EQ("0 0 240 160", Str(frame.mRect));
   scale->setContentScaleFactor(2.0f);
-  EXPECT_EQ(1, frame.mCalls);
+  EXPECT_EQ(2, frame.mCalls);
+  scale->setContentScaleFactor(7.0f); // beyond what the images are drawn for
+  EXPECT_EQ(3, frame.mCalls);
+  EXPECT_EQ("0 0 360 240", Str(frame.mRect));
+  scale->setContentScaleFactor(2.0f);
   // An editor-initiated resize asks for device pixels too.
   plug->ResizeGraphics(130, 90);
   EXPECT_EQ("0 0 260 180", Str(frame.mRect));
