@@ -104,14 +104,15 @@ void RasterResampleArea(RasterBitmap* dest, int dstX, int dstY, int dstW, int ds
         g += p[2] * w;
         b += p[3] * w;
       }
-      const int ai = std::clamp(static_cast<int>(std::lround(a)), 0, 255);
+      // Every sum is non-negative: adding a half and truncating rounds.
+      const int ai = std::min(static_cast<int>(a + 0.5f), 255);
       if (ai == 0)
       {
         d[dx] = 0;
         continue;
       }
-      auto channel = [a](float c)
-      { return std::clamp(static_cast<int>(std::lround(c / a)), 0, 255); };
+      const float inv = 1.0f / a;
+      auto channel = [inv](float c) { return std::min(static_cast<int>(c * inv + 0.5f), 255); };
       d[dx] = RasterPackColor(ai, channel(r), channel(g), channel(b));
     }
   }
