@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
@@ -189,12 +190,21 @@ class VstHostGui : public ::testing::Test
 protected:
   void SetUp() override
   {
-    if (!mServer.Start()) GTEST_SKIP() << "no Xvfb";
+    if (!mServer.Start(Screen())) GTEST_SKIP() << "no Xvfb";
     if (!xtest::OnPath("xdotool")) GTEST_SKIP() << "no xdotool";
   }
 
+  virtual const char* Screen() const { return "1280x1024x24"; }
+
   xtest::XvfbServer mServer;
   GuiHost mHost;
+};
+
+// A screen that holds the editor at twice its size.
+class ScaledVstHostGui : public VstHostGui
+{
+protected:
+  const char* Screen() const override { return "2560x1600x24"; }
 };
 
 TEST_F(VstHostGui, KnobDragWheelDoubleClickAndContextMenu)
@@ -335,6 +345,42 @@ TEST_F(VstHostGui, WithoutRunLoopAndAtDoubleScale)
   EXPECT_EQ("beginEdit 0", mHost.Since().front());
   EXPECT_GT(ValueOf(mHost.Ask("param 0", "param: 0")), 0.5);
   EXPECT_EQ(0, mHost.Stop());
+}
+
+// At scales between whole numbers too: presses and drags at device positions reach the controls
+// drawn there, with the values their logical positions give.
+TEST_F(ScaledVstHostGui, EditorsTakeClicksAndDragsWhereTheyAreDrawn)
+{
+  for (const double s : {1.5, 2.0})
+  {
+    SCOPED_TRACE(s);
+    GuiHost host;
+    ASSERT_TRUE(host.Start({"--scale", std::to_string(s)}));
+    const std::string size =
+        std::to_string(std::lround(1030 * s)) + "x" + std::to_string(std::lround(436 * s));
+    EXPECT_FALSE(host.WaitFor("gui: editor open " + size).empty());
+    // The first device pixel of a logical position.
+    auto dev = [s](int v) { return std::to_string(static_cast<int>(std::ceil(v * s))); };
+
+    // Band 1's gain knob dragged up by 20 logical pixels over a few steps: 20 / 71 of the knob's
+    // height at gearing 4.
+    host.Mark();
+    ASSERT_EQ(0, Xdo({"mousemove", dev(kKnobX), dev(kKnobY), "mousedown", "1", "sleep", "0.05",
+                      "mousemove", dev(kKnobX), dev(kKnobY - 7), "sleep", "0.05", "mousemove",
+                      dev(kKnobX), dev(kKnobY - 20), "sleep", "0.05", "mouseup", "1"}));
+    ASSERT_FALSE(host.WaitFor("endEdit 0").empty());
+    EXPECT_NEAR(0.5 + 20.0 / 71.0 / 4.0, ValueOf(host.Ask("param 0", "param: 0")), 1e-6);
+
+    // Band 1's bandwidth switch, and the mix fader's track at its middle: the handle (22 wide)
+    // centres on the pointer, (913 - 820 - 11) / (186 - 22) = 0.5.
+    host.Mark();
+    ASSERT_EQ(0, Xdo({"mousemove", dev(84), dev(298), "click", "1", "sleep", "0.1", "mousemove",
+                      dev(913), dev(399), "click", "1"}));
+    ASSERT_FALSE(host.WaitFor("endEdit 38").empty());
+    EXPECT_EQ(1.0, ValueOf(host.Ask("param 16", "param: 16")));
+    EXPECT_NEAR(0.5, ValueOf(host.Ask("param 38", "param: 38")), 1e-6);
+    EXPECT_EQ(0, host.Stop());
+  }
 }
 
 // Every way the editor reports an edit, in one session with audio running: each edit must be a

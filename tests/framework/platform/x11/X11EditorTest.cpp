@@ -18,6 +18,7 @@
 #include "tests/framework/platform/x11/XvfbServer.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace
 {
@@ -240,6 +241,87 @@ TEST_F(X11Editor, TextFieldCommitsOnFocusLossAndOnTheWheel)
   XSync(d, False);
   turnUntilCommitted(2);
   EXPECT_EQ((std::vector<std::string>{"7", "3"}), control.mCommitted);
+  mGraphics->CloseWindow();
+  XCloseDisplay(d);
+}
+
+// A filled control that records where presses reach it.
+class PressControl : public IControl
+{
+public:
+  explicit PressControl(IRECT r) : IControl(nullptr, r) {}
+  bool Draw(IGraphics* g) override { return g->FillIRect(&COLOR_RED, &mRECT); }
+  void OnMouseDown(int x, int y, IMouseMod*) override { mPresses.push_back({x, y}); }
+  void OnMouseDblClick(int x, int y, IMouseMod*) override { mPresses.push_back({x, y}); }
+  std::vector<std::pair<int, int>> mPresses;
+};
+
+TEST_F(X11Editor, FollowsTheScaleWhileOpenAndTakesPressesInLogicalPixels)
+{
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(nullptr, d);
+  auto* control = new PressControl(IRECT(50, 20, 150, 80));
+  mGraphics->AttachControl(control);
+  mGraphics->SetContentScale(1.5f);
+  ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+  const Window editor = reinterpret_cast<Window>(mGraphics->GetWindow());
+  auto size = [&]
+  {
+    XWindowAttributes a{};
+    XGetWindowAttributes(d, editor, &a);
+    return std::to_string(a.width) + "x" + std::to_string(a.height);
+  };
+  Time time = 0;
+  // A press and release at a device position of the window; what the control saw, if anything.
+  auto press = [&](int x, int y) -> std::pair<int, int>
+  {
+    const size_t before = control->mPresses.size();
+    for (const int type : {ButtonPress, ButtonRelease})
+    {
+      XEvent ev{};
+      ev.xbutton.type = type;
+      ev.xbutton.window = editor;
+      ev.xbutton.root = DefaultRootWindow(d);
+      ev.xbutton.button = Button1;
+      ev.xbutton.x = x;
+      ev.xbutton.y = y;
+      ev.xbutton.time = time += 1000; // never a double click
+      ev.xbutton.same_screen = True;
+      XSendEvent(d, editor, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &ev);
+    }
+    XSync(d, False);
+    for (int i = 0; i < 100 && control->mPresses.size() == before; ++i)
+    {
+      mLoop.Turn();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return control->mPresses.size() == before ? std::make_pair(-1, -1) : control->mPresses.back();
+  };
+  // The colour the window shows at a device position.
+  auto shown = [&](int x, int y)
+  {
+    XImage* image = XGetImage(d, editor, x, y, 1, 1, AllPlanes, ZPixmap);
+    const unsigned long p = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : 0;
+    if (image) XDestroyImage(image);
+    return p;
+  };
+
+  mLoop.Turn();
+  EXPECT_EQ("300x150", size());
+  EXPECT_EQ(std::make_pair(50, 20), press(75, 30));
+  EXPECT_EQ(std::make_pair(149, 79), press(224, 119));
+  EXPECT_EQ(std::make_pair(-1, -1), press(74, 29)); // logical (49, 19): outside
+  EXPECT_EQ(0xFF0000u, shown(75, 30));
+
+  // The host changes the scale with the window open: at the next tick it has the new size,
+  // shows the whole editor at it and reads presses by it.
+  mGraphics->SetContentScale(2.0f);
+  mLoop.Turn();
+  EXPECT_EQ("400x200", size());
+  EXPECT_EQ(std::make_pair(50, 20), press(100, 40));
+  EXPECT_EQ(std::make_pair(149, 79), press(299, 159));
+  EXPECT_EQ(0xFF0000u, shown(299, 159));
+  EXPECT_EQ(0u, shown(300, 160));
   mGraphics->CloseWindow();
   XCloseDisplay(d);
 }

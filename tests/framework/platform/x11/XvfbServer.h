@@ -70,8 +70,8 @@ class XvfbServer
 public:
   ~XvfbServer() { Stop(); }
 
-  // Starts the server and points DISPLAY at it.
-  bool Start()
+  // Starts the server with one screen of the given size and depth and points DISPLAY at it.
+  bool Start(const char* screen = "1280x1024x24")
   {
     if (!OnPath("Xvfb")) return false;
     int fds[2];
@@ -80,8 +80,8 @@ public:
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-    const char* args[] = {"Xvfb",         "-displayfd", "3",   "-screen",  "0",
-                          "1280x1024x24", "-nolisten",  "tcp", "-noreset", nullptr};
+    const char* args[] = {"Xvfb", "-displayfd", "3",   "-screen",  "0",
+                          screen, "-nolisten",  "tcp", "-noreset", nullptr};
     if (posix_spawnp(&mPid, "Xvfb", &actions, nullptr, const_cast<char**>(args), environ) != 0)
       mPid = -1;
     posix_spawn_file_actions_destroy(&actions);
