@@ -54,9 +54,11 @@ test-fuzz: deps
 	ctest --test-dir $(FUZZ_BUILD) --output-on-failure -L fuzz
 
 # The Windows bundle, cross-built with mingw-w64. Its images come from the Linux build's skin
-# generator; the Linux host and module are what its tests under Wine compare against.
+# generator; the Linux host, module and editor snapshot are what its tests under Wine compare
+# against.
 windows: configure
-	cmake --build $(BUILD) -j$(JOBS) --target tarvo_skin vst3host Tarvo tarvo-preset-dump
+	cmake --build $(BUILD) -j$(JOBS) --target tarvo_skin vst3host Tarvo tarvo-preset-dump \
+	  tarvo-snapshot tarvo-image-compare
 	cmake -S . -B $(WIN_BUILD) $(LAUNCHER) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DTARVO_HOST_BUILD=$(CURDIR)/$(BUILD)
 	cmake --build $(WIN_BUILD) -j$(JOBS)

@@ -1,8 +1,10 @@
-// tarvo-snapshot [--preset NAME] [--scale S] [--resources DIR] [--out FILE]
+// tarvo-snapshot [--preset NAME] [--scale S] [--resources DIR] [--out FILE] [--silent]
 //
 // Builds a Tarvo instance with a windowless editor, recalls a preset, plays a short phrase
-// through it so the meters and peak readouts show levels, runs the redraw cycle and writes the
-// editor as a PNG (editor.png by default), at S device pixels per editor pixel (1 to 3, default 1).
+// through it so the meters and peak readouts show levels (unless --silent: then they rest, as in
+// an editor that has heard nothing, for comparing with a window on another platform), runs the
+// redraw cycle and writes the editor as a PNG (editor.png by default), at S device pixels per
+// editor pixel (1 to 3, default 1).
 
 #include <cmath>
 #include <cstdio>
@@ -18,8 +20,9 @@ namespace
 {
 int Usage()
 {
-  std::fprintf(
-      stderr, "usage: tarvo-snapshot [--preset NAME] [--scale S] [--resources DIR] [--out FILE]\n");
+  std::fprintf(stderr,
+               "usage: tarvo-snapshot [--preset NAME] [--scale S] [--resources DIR] [--out FILE] "
+               "[--silent]\n");
   return 2;
 }
 
@@ -61,8 +64,14 @@ int main(int argc, char** argv)
   const char* resources = TARVO_SKIN_DIR;
   const char* out = "editor.png";
   float scale = 1.0f;
+  bool silent = false;
   for (int i = 1; i < argc; ++i)
   {
+    if (!std::strcmp(argv[i], "--silent"))
+    {
+      silent = true;
+      continue;
+    }
     if (i + 1 >= argc) return Usage();
     if (!std::strcmp(argv[i], "--preset"))
       preset = argv[++i];
@@ -102,7 +111,7 @@ int main(int argc, char** argv)
     const double rate = 48000.0;
     plug->SetSampleRate(rate);
     plug->Reset();
-    Play(plug, rate, 1.2);
+    if (!silent) Play(plug, rate, 1.2);
     gui->SetContentScale(scale);
     gui->Tick();
     gui->DrawAll();

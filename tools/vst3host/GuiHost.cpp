@@ -1,5 +1,6 @@
 #include "tools/vst3host/GuiHost.h"
 
+#include "tools/vst3host/GuiScript.h"
 #include "tools/vst3host/hosting/PluginInstance.h"
 
 #include "pluginterfaces/gui/iplugview.h"
@@ -13,17 +14,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <fstream>
 #include <functional>
 #include <sstream>
-#include <thread>
 #include <vector>
 
 // Xlib last: its macros (None, Bool, Status) must not meet the SDK's headers.
@@ -45,23 +42,6 @@ uint64_t NowMs()
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
-}
-
-double Seconds(clockid_t clock)
-{
-  timespec ts{};
-  clock_gettime(clock, &ts);
-  return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
-}
-
-void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Say(const char* format, ...)
-{
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(stdout, format, args);
-  va_end(args);
-  std::fflush(stdout);
 }
 
 int sSignalPipe[2] = {-1, -1};
@@ -214,10 +194,10 @@ public:
       if (Linux::ITimerHandler* h = e->timer)
       {
         h->addRef();
-        const double wall0 = Seconds(CLOCK_MONOTONIC), cpu0 = Seconds(CLOCK_THREAD_CPUTIME_ID);
+        const double wall0 = WallSeconds(), cpu0 = ThreadCpuSeconds();
         h->onTimer();
-        const double wall = Seconds(CLOCK_MONOTONIC) - wall0;
-        mStats.cpuSum += Seconds(CLOCK_THREAD_CPUTIME_ID) - cpu0;
+        const double wall = WallSeconds() - wall0;
+        mStats.cpuSum += ThreadCpuSeconds() - cpu0;
         ++mStats.calls;
         mStats.wallSum += wall;
         mStats.wallMax = std::max(mStats.wallMax, wall);
@@ -364,7 +344,7 @@ bool WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>&
   return std::fclose(file) == 0 && ok;
 }
 
-bool Screenshot(Display* d, Window w, const std::string& path)
+bool CaptureWindow(Display* d, Window w, const std::string& path)
 {
   XWindowAttributes a{};
   if (!XGetWindowAttributes(d, w, &a) || a.map_state != IsViewable) return false;
@@ -413,82 +393,13 @@ int CountWindows(Display* d, Window w)
   return count;
 }
 
-// ---- Audio ----
-
-// A tone and noise under a slow swell, so meters rise and fall.
-class AudioThread
-{
-public:
-  explicit AudioThread(PluginInstance& instance) : mInstance(instance) {}
-  ~AudioThread() { Stop(); }
-
-  void Start()
-  {
-    mRun.store(true);
-    mThread = std::thread([this] { Main(); });
-  }
-  void Stop()
-  {
-    if (!mThread.joinable()) return;
-    mRun.store(false);
-    mThread.join();
-  }
-  double CpuSeconds() const { return mCpu.load(); }
-
-private:
-  void Main()
-  {
-    constexpr int kBlock = 512;
-    constexpr double kRate = 48000.0;
-    const int channels = mInstance.Channels();
-    std::vector<std::vector<float>> in(static_cast<size_t>(channels), std::vector<float>(kBlock));
-    std::vector<std::vector<float>> out(static_cast<size_t>(channels), std::vector<float>(kBlock));
-    std::vector<float*> inPtr, outPtr;
-    for (int c = 0; c < channels; ++c)
-    {
-      inPtr.push_back(in[static_cast<size_t>(c)].data());
-      outPtr.push_back(out[static_cast<size_t>(c)].data());
-    }
-    uint32_t noise = 12345;
-    double phase = 0.0;
-    uint64_t frame = 0;
-    const auto period = std::chrono::duration<double>(kBlock / kRate);
-    auto next = std::chrono::steady_clock::now();
-    const double cpu0 = Seconds(CLOCK_THREAD_CPUTIME_ID);
-    while (mRun.load())
-    {
-      for (int i = 0; i < kBlock; ++i, ++frame)
-      {
-        const double t = static_cast<double>(frame) / kRate;
-        const double swell = 0.5 * (1.0 - std::cos(2.0 * M_PI * 0.4 * t));
-        noise = noise * 1664525u + 1013904223u;
-        const double n = (static_cast<double>(noise >> 8) / 16777216.0 - 0.5) * 0.2;
-        phase += 2.0 * M_PI * 220.0 / kRate;
-        const double tone = 0.5 * std::sin(phase);
-        for (int c = 0; c < channels; ++c)
-          in[static_cast<size_t>(c)][static_cast<size_t>(i)] =
-              static_cast<float>(swell * (tone + n) * (c == 0 ? 1.0 : 0.7));
-      }
-      mInstance.Process(inPtr.data(), outPtr.data(), kBlock);
-      mCpu.store(Seconds(CLOCK_THREAD_CPUTIME_ID) - cpu0);
-      next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
-      std::this_thread::sleep_until(next);
-    }
-  }
-
-  PluginInstance& mInstance;
-  std::thread mThread;
-  std::atomic<bool> mRun{false};
-  std::atomic<double> mCpu{0.0};
-};
-
 // ---- The session ----
 
-class GuiSession
+class GuiSession : public GuiScript
 {
 public:
   GuiSession(PluginInstance& instance, const GuiOptions& options)
-      : mInstance(instance), mOptions(options),
+      : GuiScript(instance, options),
         mFrame(mLoop, options.runLoop,
                [this](IPlugView* view, ViewRect* r) { OnResizeRequest(view, r); }),
         mAudio(instance)
@@ -513,28 +424,28 @@ public:
     {
       signal(SIGINT, OnSignal);
       signal(SIGTERM, OnSignal);
-      mLoop.AddHostFd(sSignalPipe[0], [this] { mQuit = true; });
+      mLoop.AddHostFd(sSignalPipe[0], [this] { AskQuit(); });
     }
     signal(SIGPIPE, SIG_IGN);
     if (mOptions.audio) mAudio.Start();
-    mCpuStart = Seconds(CLOCK_THREAD_CPUTIME_ID);
-    mWallStart = Seconds(CLOCK_MONOTONIC);
+    mCpuStart = ThreadCpuSeconds();
+    mWallStart = WallSeconds();
     if (!mOptions.screenshot.empty())
       mLoop.AddHostTimer(
           static_cast<uint64_t>(std::max(mOptions.afterMs, 0)),
           [this]
           {
             TakeScreenshot(mOptions.screenshot);
-            if (mOptions.script.empty()) mQuit = true;
+            if (mOptions.script.empty()) AskQuit();
           },
           false);
     if (mOptions.seconds > 0.0)
       mLoop.AddHostTimer(
-          static_cast<uint64_t>(mOptions.seconds * 1000.0), [this] { mQuit = true; }, false);
-    if (!mOptions.script.empty() && !LoadScript()) mQuit = true;
+          static_cast<uint64_t>(mOptions.seconds * 1000.0), [this] { AskQuit(); }, false);
+    if (!mOptions.script.empty() && !LoadScript()) AskQuit();
     Say("gui: ready\n");
-    NextCommand();
-    while (!mQuit)
+    RunQueued();
+    while (!QuitAsked())
     {
       HostEvents(); // Xlib may hold events already read from the connection
       mLoop.RunOnce(100);
@@ -545,7 +456,7 @@ public:
     XDestroyWindow(mDisplay, mWindow);
     XCloseDisplay(mDisplay);
     Say("gui: closed\n");
-    return mExit;
+    return ExitCode();
   }
 
 private:
@@ -659,17 +570,17 @@ private:
       XEvent ev;
       XNextEvent(mDisplay, &ev);
       if (ev.type == ClientMessage && static_cast<Atom>(ev.xclient.data.l[0]) == mDeleteAtom)
-        mQuit = true;
+        AskQuit();
     }
   }
 
   // ---- Output ----
 
-  void PrintStats(const char* title)
+  void PrintStats(const char* title) override
   {
     const RunLoop::Stats& s = mLoop.TimerStats();
-    const double wall = Seconds(CLOCK_MONOTONIC) - mWallStart;
-    const double gui = Seconds(CLOCK_THREAD_CPUTIME_ID) - mCpuStart;
+    const double wall = WallSeconds() - mWallStart;
+    const double gui = ThreadCpuSeconds() - mCpuStart;
     const double audio = mAudio.CpuSeconds() - mAudioCpuStart;
     Say("%s: %llu plug-in timer calls, mean %.1f us (cpu %.1f us), max %.1f us; over %.1f s the "
         "host thread used %.2f%% of a core, the audio thread %.2f%%\n",
@@ -679,10 +590,11 @@ private:
         wall > 0 ? 100.0 * gui / wall : 0.0, wall > 0 ? 100.0 * audio / wall : 0.0);
   }
 
+  void Screenshot(const std::string& path) override { TakeScreenshot(path); }
   void TakeScreenshot(const std::string& path)
   {
     XSync(mDisplay, False);
-    if (Screenshot(mDisplay, mWindow, path))
+    if (CaptureWindow(mDisplay, mWindow, path))
       Say("screenshot: %s\n", path.c_str());
     else
       Say("screenshot: failed %s\n", path.c_str());
@@ -692,22 +604,9 @@ private:
 
   bool LoadScript()
   {
-    if (mOptions.script == "-")
-    {
-      fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
-      mStdinId = mLoop.AddHostFd(0, [this] { ReadStdin(); });
-      return true;
-    }
-    std::ifstream file(mOptions.script);
-    if (!file)
-    {
-      std::fprintf(stderr, "vst3host: cannot read script '%s'\n", mOptions.script.c_str());
-      mExit = 1;
-      return false;
-    }
-    std::string line;
-    while (std::getline(file, line))
-      mCommands.push_back(line);
+    if (mOptions.script != "-") return LoadFile(mOptions.script);
+    fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
+    mStdinId = mLoop.AddHostFd(0, [this] { ReadStdin(); });
     return true;
   }
 
@@ -720,7 +619,7 @@ private:
     size_t nl;
     while ((nl = mStdinText.find('\n')) != std::string::npos)
     {
-      mCommands.push_back(mStdinText.substr(0, nl));
+      Queue(mStdinText.substr(0, nl));
       mStdinText.erase(0, nl + 1);
     }
     if (n == 0)
@@ -728,127 +627,52 @@ private:
       // End of input: no more commands will come.
       mLoop.RemoveHost(mStdinId);
     }
-    NextCommand();
+    RunQueued();
   }
 
-  void NextCommand()
+  void StartWait(int ms) override
   {
-    while (!mWaiting && !mQuit && !mCommands.empty())
-    {
-      const std::string line = mCommands.front();
-      mCommands.pop_front();
-      Execute(line);
-    }
+    mLoop.AddHostTimer(
+        static_cast<uint64_t>(ms), [this] { WaitOver(); }, false);
   }
 
-  void Execute(const std::string& line)
+  void Pump(int ms) override
   {
-    std::istringstream in(line);
-    std::string cmd;
-    in >> cmd;
-    if (cmd.empty() || cmd[0] == '#') return;
-    std::string arg;
-    std::getline(in >> std::ws, arg);
-    if (cmd == "wait")
-    {
-      mWaiting = true;
-      mLoop.AddHostTimer(
-          static_cast<uint64_t>(std::max(std::atoi(arg.c_str()), 0)),
-          [this]
-          {
-            mWaiting = false;
-            NextCommand();
-          },
-          false);
-    }
-    else if (cmd == "close")
-      CloseView();
-    else if (cmd == "open")
-    {
-      if (!mView && !OpenView(false)) mExit = 1;
-    }
-    else if (cmd == "reopen")
-    {
-      const int n = std::max(std::atoi(arg.c_str()), 1);
-      for (int i = 0; i < n && !mQuit; ++i)
-      {
-        CloseView();
-        if (!OpenView(false))
-        {
-          mExit = 1;
-          break;
-        }
-        // Long enough for the editor's timer to fire and its window to be drawn.
-        const uint64_t until = NowMs() + 60;
-        while (NowMs() < until)
-          mLoop.RunOnce(static_cast<int>(until - NowMs()));
-      }
-      Say("reopen: done\n");
-    }
-    else if (cmd == "state")
-    {
-      std::istringstream sub(arg);
-      std::string what, path;
-      sub >> what;
-      std::getline(sub >> std::ws, path);
-      std::vector<std::uint8_t> bytes;
-      const tresult r = mInstance.IsSingleComponent() ? mInstance.GetControllerState(bytes)
-                                                      : mInstance.GetComponentState(bytes);
-      std::ofstream file(path, std::ios::binary | std::ios::trunc);
-      file.write(reinterpret_cast<const char*>(bytes.data()),
-                 static_cast<std::streamsize>(bytes.size()));
-      file.close(); // whoever reads our answer reads the file next
-      if (what == "save" && r == kResultOk && file)
-        Say("state: saved %s %zu bytes\n", path.c_str(), bytes.size());
-      else
-        Say("state: failed %s\n", path.c_str());
-    }
-    else if (cmd == "param")
-    {
-      const ParamID id = static_cast<ParamID>(std::strtoul(arg.c_str(), nullptr, 10));
-      Say("param: %u %.6f\n", id, mInstance.Controller()->getParamNormalized(id));
-    }
-    else if (cmd == "screenshot")
-      TakeScreenshot(arg);
-    else if (cmd == "runloop")
+    const uint64_t until = NowMs() + static_cast<uint64_t>(ms);
+    while (NowMs() < until)
+      mLoop.RunOnce(static_cast<int>(until - NowMs()));
+  }
+
+  bool OpenEditor() override { return OpenView(false); }
+  void CloseEditor() override { CloseView(); }
+  bool EditorOpen() const override { return mView != nullptr; }
+
+  void ResetStats() override
+  {
+    mLoop.ResetStats();
+    mCpuStart = ThreadCpuSeconds();
+    mWallStart = WallSeconds();
+    mAudioCpuStart = mAudio.CpuSeconds();
+  }
+
+  bool HostCommand(const std::string& cmd, const std::string&) override
+  {
+    if (cmd == "runloop")
       Say("runloop: timers %d handlers %d\n", mLoop.PluginTimers(), mLoop.PluginHandlers());
     else if (cmd == "windows")
       Say("windows: %d\n", CountWindows(mDisplay, DefaultRootWindow(mDisplay)));
-    else if (cmd == "stats")
-    {
-      if (arg == "reset")
-      {
-        mLoop.ResetStats();
-        mCpuStart = Seconds(CLOCK_THREAD_CPUTIME_ID);
-        mWallStart = Seconds(CLOCK_MONOTONIC);
-        mAudioCpuStart = mAudio.CpuSeconds();
-      }
-      else
-        PrintStats("stats");
-    }
-    else if (cmd == "echo")
-      Say("echo: %s\n", arg.c_str());
-    else if (cmd == "gestures")
-      Say("gestures: %s\n", mOptions.gestureReport ? mOptions.gestureReport().c_str() : "");
-    else if (cmd == "quit")
-      mQuit = true;
     else
-      Say("script: unknown command '%s'\n", cmd.c_str());
+      return false;
+    return true;
   }
 
-  PluginInstance& mInstance;
-  const GuiOptions& mOptions;
   RunLoop mLoop;
   PlugFrame mFrame;
-  AudioThread mAudio;
+  GuiAudio mAudio;
   Display* mDisplay = nullptr;
   Window mWindow = 0;
   Atom mDeleteAtom = 0;
   IPlugView* mView = nullptr;
-  bool mQuit = false;
-  int mExit = 0;
-  std::deque<std::string> mCommands;
-  bool mWaiting = false;
   uint64_t mStdinId = 0;
   std::string mStdinText;
   double mCpuStart = 0.0, mWallStart = 0.0, mAudioCpuStart = 0.0;
