@@ -37,6 +37,33 @@ IGraphics::~IGraphics()
 
 // ---- The view a plug-in format attaches ----
 
+int IGraphics::EngineKeyCode(const IForwardedKey& key)
+{
+  switch (key.mVirtual)
+  {
+  case IForwardedKey::kSpace:
+    return 0;
+  case IForwardedKey::kUp:
+    return 1;
+  case IForwardedKey::kDown:
+    return 2;
+  case IForwardedKey::kLeft:
+    return 3;
+  case IForwardedKey::kRight:
+    return 4;
+  case IForwardedKey::kNone:
+    break;
+  default:
+    return -1;
+  }
+  const char32_t c = key.mChar;
+  if (c == U' ') return 0;
+  if (c >= U'0' && c <= U'9') return 5 + static_cast<int>(c - U'0');
+  if (c >= U'a' && c <= U'z') return 15 + static_cast<int>(c - U'a');
+  if (c >= U'A' && c <= U'Z') return 15 + static_cast<int>(c - U'A');
+  return -1;
+}
+
 bool IGraphics::AttachToParent(const char* type, void* parent)
 {
   return type && IsPlatformTypeSupported(type) && OpenWindow(parent) != nullptr;

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstddef> // PtrList.h needs size_t
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "common/PtrList.h"
@@ -220,7 +221,14 @@ public:
   // What a text field for a parameter of this type accepts (null: anything), so every platform
   // filters typed values alike.
   static const char* TextEntryCharacters(int paramType);
+  // The key code OnKeyDown takes for a key a host forwarded: space 0, arrows 1 to 4 (up, down,
+  // left, right), digits 5 to 14, letters 15 to 40 whatever their case; -1 for any other key.
+  static int EngineKeyCode(const IForwardedKey& key);
   static constexpr const char* kFallbackFontFile = "LiberationSans-Regular.ttf";
+  // Where an image the engine asks for by name ("resources/img/bg.png") lies among the editor's
+  // resources: folder/<last name without extension>.png. Empty when the name is not a ".png"
+  // (case ignored), so every platform refuses the same names.
+  static std::string ResourceImagePath(const char* resourceFolder, const char* name);
 
   // ---- Bitmaps ----
   // An image that cannot be loaded is not cached and comes back with null data (W = H = 0).

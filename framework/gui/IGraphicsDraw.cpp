@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "framework/core/IParam.h"
 #include "framework/gui/IGraphics.h"
@@ -751,6 +752,25 @@ void IGraphics::UseResourceFallbackFont(const char* resourceFolder)
     std::fclose(f);
     SetFallbackFontFile(path.c_str());
   }
+}
+
+std::string IGraphics::ResourceImagePath(const char* resourceFolder, const char* name)
+{
+  if (!name) return {};
+  const char* dot = std::strrchr(name, '.');
+  if (!dot) return {};
+  std::string ext = dot + 1;
+  for (char& c : ext)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (ext != "png") return {};
+  const char* slash = std::strrchr(name, '/');
+  const char* base = slash ? slash + 1 : name;
+  if (base > dot) return {}; // the last dot is in a folder name: no extension
+  std::string path = resourceFolder ? resourceFolder : "";
+  if (!path.empty() && path.back() != '/') path += '/';
+  path.append(base, static_cast<size_t>(dot - base));
+  path += ".png";
+  return path;
 }
 
 const char* IGraphics::TextEntryCharacters(int paramType)

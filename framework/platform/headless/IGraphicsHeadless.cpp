@@ -1,7 +1,6 @@
 #include "framework/platform/headless/IGraphicsHeadless.h"
 #include "framework/platform/LinuxFolders.h"
 
-#include <strings.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -330,17 +329,8 @@ void IGraphicsHeadless::SandboxSafeAppSupportPath(StringBuf* path)
 
 RasterBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
 {
-  if (!name) return nullptr;
-  const char* dot = std::strrchr(name, '.');
-  if (!dot || strcasecmp(dot + 1, "png") != 0) return nullptr;
-  const char* slash = std::strrchr(name, '/');
-  const char* base = slash ? slash + 1 : name;
-  if (base > dot) return nullptr; // the last dot is in a folder name: no extension
-  std::string path = mResourceFolder;
-  if (!path.empty() && path.back() != '/') path += '/';
-  path.append(base, static_cast<size_t>(dot - base));
-  path += ".png";
-  return RasterLoadPNG(path.c_str());
+  const std::string path = ResourceImagePath(mResourceFolder.c_str(), name);
+  return path.empty() ? nullptr : RasterLoadPNG(path.c_str());
 }
 
 // ---- Factory ----

@@ -3,7 +3,6 @@
 
 #include <dlfcn.h>
 #include <poll.h>
-#include <strings.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -287,17 +286,9 @@ bool IGraphicsLinux::GetTextFromClipboard(StringBuf* str)
 
 RasterBitmap* IGraphicsLinux::OSLoadBitmap(int, const char* name)
 {
-  if (!name || mResourceFolder.empty()) return nullptr;
-  const char* dot = std::strrchr(name, '.');
-  if (!dot || strcasecmp(dot + 1, "png") != 0) return nullptr;
-  const char* slash = std::strrchr(name, '/');
-  const char* base = slash ? slash + 1 : name;
-  if (base > dot) return nullptr; // the last dot is in a folder name: no extension
-  std::string path = mResourceFolder;
-  if (path.back() != '/') path += '/';
-  path.append(base, static_cast<size_t>(dot - base));
-  path += ".png";
-  return RasterLoadPNG(path.c_str());
+  if (mResourceFolder.empty()) return nullptr;
+  const std::string path = ResourceImagePath(mResourceFolder.c_str(), name);
+  return path.empty() ? nullptr : RasterLoadPNG(path.c_str());
 }
 
 // ---- Modal waits ----
