@@ -5,7 +5,9 @@
 #include "product/Tarvo.h"
 #include "product/VendorInfo.h"
 
-#if defined(__linux__)
+#if defined(_WIN32)
+#include "framework/platform/win32/IGraphicsWin.h"
+#elif defined(__linux__)
 #include "framework/platform/x11/IGraphicsLinux.h"
 #endif
 
@@ -14,7 +16,9 @@ namespace
 // The editor's platform layer for the system the module is built for; none where we have none.
 GraphicsFactory PlatformGraphics()
 {
-#if defined(__linux__)
+#if defined(_WIN32)
+  return &MakeWinGraphics;
+#elif defined(__linux__)
   return &MakeLinuxGraphics;
 #else
   return nullptr;
