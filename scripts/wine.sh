@@ -16,9 +16,11 @@ die() { echo "wine.sh: $*" >&2; exit 1; }
 
 setup_env() {
   export WINEPREFIX="$1" WINEARCH=win64 WINEDEBUG=-all
-  # No Mono or Gecko installer prompts, and no X display: nothing here opens a window.
+  # No Mono or Gecko installer prompts, and no X display unless a test asks for its private one
+  # (scripts/xvfb.sh): nothing else opens a window, and never on the user's desktop.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   unset DISPLAY WAYLAND_DISPLAY
+  if [ -n "${TARVO_WINE_DISPLAY:-}" ]; then export DISPLAY="$TARVO_WINE_DISPLAY"; fi
 }
 
 create() {
