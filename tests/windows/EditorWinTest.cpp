@@ -244,6 +244,33 @@ TEST_F(WinEditor, MouseWheelAndKeysReachTheEngine)
   EXPECT_EQ(mControl->mKeys.back(), 12);
 }
 
+TEST_F(WinEditor, FollowsTheHostScale)
+{
+  mGui->SetContentScale(1.5f);
+  HWND w = Open();
+  ASSERT_NE(w, nullptr);
+  RECT r;
+  GetClientRect(w, &r);
+  EXPECT_EQ(r.right, 300);
+  EXPECT_EQ(r.bottom, 150);
+  Pump(100);
+  EXPECT_EQ(Shown(w, 75, 45), RGB(40, 200, 90)) << "logical (50, 30)";
+  EXPECT_EQ(Shown(w, 25, 12), RGB(10, 20, 30)) << "logical (16, 8)";
+  // Mouse positions reach the engine in logical units.
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, At(45, 31));
+  SendMessageW(w, WM_LBUTTONUP, 0, At(45, 31));
+  EXPECT_EQ(mControl->mEvents.front(), "down 30,20 L");
+
+  // A new scale while open: the window follows at the next tick.
+  mGui->SetContentScale(2.0f);
+  Pump(100);
+  GetClientRect(w, &r);
+  EXPECT_EQ(r.right, 400);
+  EXPECT_EQ(r.bottom, 200);
+  EXPECT_EQ(Shown(w, 239, 119), RGB(40, 200, 90));
+  EXPECT_EQ(Shown(w, 241, 121), RGB(10, 20, 30));
+}
+
 TEST_F(WinEditor, TextEntryFiltersCommitsAndCancels)
 {
   HWND w = Open();

@@ -4,7 +4,6 @@
 #include "framework/platform/win32/IGraphicsWinParts.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -149,8 +148,16 @@ void* IGraphicsWin::OpenWindow(void* parent)
   mClassRegistered = true;
   HWND parentWnd = H(parent);
   if (!mHostScale && parentWnd) IGraphics::SetContentScale(WindowDpiScale(parentWnd));
-  int w = 0, h = 0;
-  GetDeviceSize(&w, &h);
+  // The surface at the scale the window opens with.
+  if (!SyncDeviceScale() && !GetDrawBitmap()) PrepDraw();
+  const uint32_t* bits = nullptr;
+  int span = 0, w = 0, h = 0;
+  if (!SurfacePixels(&bits, &span, &w, &h))
+  {
+    ReleaseClass();
+    mClassRegistered = false;
+    return nullptr;
+  }
   const DWORD style = parentWnd ? (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN)
                                 : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                                    WS_CLIPCHILDREN | WS_VISIBLE);
@@ -238,8 +245,6 @@ bool IGraphicsWin::MakeBackBuffer(int w, int h)
   gdi->mBits = static_cast<uint32_t*>(bits);
   gdi->mW = std::max(w, 1);
   gdi->mH = std::max(h, 1);
-  mDeviceW = gdi->mW;
-  mDeviceH = gdi->mH;
   mGdi = std::move(gdi);
   return true;
 }
@@ -253,70 +258,28 @@ void IGraphicsWin::FreeBackBuffer()
   mGdi.reset();
 }
 
-void IGraphicsWin::DeviceSizeNow(int* w, int* h) const
-{
-  *w = mDeviceW > 0 ? mDeviceW : Width();
-  *h = mDeviceH > 0 ? mDeviceH : Height();
-}
-
-void IGraphicsWin::DeviceRect(const IRECT& r, int out[4]) const
-{
-  int dw = 0, dh = 0;
-  DeviceSizeNow(&dw, &dh);
-  const int W = std::max(Width(), 1), H = std::max(Height(), 1);
-  // Rounded outwards, so a partly covered device pixel is copied too.
-  out[0] = std::max(0, static_cast<int>((static_cast<long long>(r.L) * dw) / W));
-  out[1] = std::max(0, static_cast<int>((static_cast<long long>(r.T) * dh) / H));
-  out[2] = std::min(dw, static_cast<int>((static_cast<long long>(r.R) * dw + W - 1) / W));
-  out[3] = std::min(dh, static_cast<int>((static_cast<long long>(r.B) * dh + H - 1) / H));
-}
-
-void IGraphicsWin::EditorPoint(int dx, int dy, int* x, int* y) const
-{
-  int dw = 0, dh = 0;
-  DeviceSizeNow(&dw, &dh);
-  // Floor division: a position just left of or above the window stays outside it.
-  const auto floorDiv = [](long long a, long long b) { return (a >= 0 ? a : a - b + 1) / b; };
-  *x = static_cast<int>(floorDiv(static_cast<long long>(dx) * Width(), std::max(dw, 1)));
-  *y = static_cast<int>(floorDiv(static_cast<long long>(dy) * Height(), std::max(dh, 1)));
-}
-
 bool IGraphicsWin::DrawScreen(IRECT* r)
 {
   if (!mWindow || !mGdi || !r) return false;
   const uint32_t* src = nullptr;
   int span = 0, sw = 0, sh = 0;
-  if (!SurfacePixels(&src, &span, &sw, &sh) || sw <= 0 || sh <= 0) return false;
-  int d[4];
-  DeviceRect(*r, d);
-  if (d[0] >= d[2] || d[1] >= d[3]) return true;
+  if (!SurfacePixels(&src, &span, &sw, &sh)) return false;
   Gdi& g = *mGdi;
-  GdiFlush(); // GDI may still be writing the DIB
+  IRECT d = DeviceRect(*r);
+  // The back buffer follows the surface at the next tick; until then only what both hold.
+  d.R = std::min(d.R, g.mW);
+  d.B = std::min(d.B, g.mH);
+  if (d.L >= d.R || d.T >= d.B) return true;
+  GdiFlush(); // GDI may still be reading the DIB
   // The surface packs A, R, G, B from the lowest byte up; the DIB wants B, G, R, X.
-  if (sw == g.mW && sh == g.mH)
+  for (int y = d.T; y < d.B; ++y)
   {
-    for (int y = d[1]; y < d[3]; ++y)
-    {
-      const uint32_t* s = src + static_cast<size_t>(y) * span;
-      uint32_t* o = g.mBits + static_cast<size_t>(y) * g.mW;
-      for (int x = d[0]; x < d[2]; ++x)
-        o[x] = __builtin_bswap32(s[x]);
-    }
+    const uint32_t* s = src + static_cast<size_t>(y) * span;
+    uint32_t* o = g.mBits + static_cast<size_t>(y) * g.mW;
+    for (int x = d.L; x < d.R; ++x)
+      o[x] = __builtin_bswap32(s[x]);
   }
-  else
-  {
-    // A surface of another size than the window (drawn at another scale): nearest pixel.
-    for (int y = d[1]; y < d[3]; ++y)
-    {
-      const int sy = std::min(static_cast<int>(static_cast<long long>(y) * sh / g.mH), sh - 1);
-      const uint32_t* s = src + static_cast<size_t>(sy) * span;
-      uint32_t* o = g.mBits + static_cast<size_t>(y) * g.mW;
-      for (int x = d[0]; x < d[2]; ++x)
-        o[x] = __builtin_bswap32(
-            s[std::min(static_cast<int>(static_cast<long long>(x) * sw / g.mW), sw - 1)]);
-    }
-  }
-  RECT dirty = {d[0], d[1], d[2], d[3]};
+  RECT dirty = {d.L, d.T, d.R, d.B};
   InvalidateRect(H(mWindow), &dirty, FALSE);
   return true;
 }
@@ -330,22 +293,19 @@ void IGraphicsWin::RedrawAll()
 
 void IGraphicsWin::Tick()
 {
-  FollowScale();
+  // The host changed its scale: the surface was remade, the window and its buffer follow.
+  if (SyncDeviceScale())
+  {
+    EndTextEntry(false);
+    int w = 0, h = 0;
+    GetDeviceSize(&w, &h);
+    if (!MakeBackBuffer(w, h)) return;
+    SetWindowPos(H(mWindow), nullptr, 0, 0, w, h,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    UpdateTooltips();
+  }
   IRECT r;
   if (IsDirty(&r)) Draw(&r);
-}
-
-void IGraphicsWin::FollowScale()
-{
-  int w = 0, h = 0;
-  GetDeviceSize(&w, &h);
-  if (!mGdi || (w == mGdi->mW && h == mGdi->mH)) return;
-  EndTextEntry(false);
-  if (!MakeBackBuffer(w, h)) return;
-  SetWindowPos(H(mWindow), nullptr, 0, 0, w, h,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-  UpdateTooltips();
-  RedrawAll();
 }
 
 void IGraphicsWin::Resize(int w, int h)

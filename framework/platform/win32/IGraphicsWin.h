@@ -78,21 +78,14 @@ private:
   struct Gdi;       // the window's DIB section and its memory context
   struct TextEntry; // the native text field
 
-  // The surface as the raster library keeps it (IGraphicsWinImages.cpp, which may see raster
-  // headers): pixels, row span in pixels, size. False before PrepDraw.
+  // The surface as the raster library keeps it, in device pixels (IGraphicsWinImages.cpp,
+  // which may see raster headers): pixels, row span in pixels, size. False before PrepDraw.
   bool SurfacePixels(const uint32_t** bits, int* rowSpan, int* w, int* h);
-  // Device pixels per editor pixel across and down, from the window's size.
-  void DeviceSizeNow(int* w, int* h) const;
   // Makes (or remakes at a new size) the DIB section the window paints from.
   bool MakeBackBuffer(int w, int h);
   void FreeBackBuffer();
   void RedrawAll();
   void Tick();
-  void FollowScale();
-  // The device rectangle (left, top, right, bottom) covering the editor rectangle r.
-  void DeviceRect(const IRECT& r, int out[4]) const;
-  // An editor position from a device position.
-  void EditorPoint(int dx, int dy, int* x, int* y) const;
 
   // Events.
   void MouseButton(unsigned msg, uintptr_t wParam, intptr_t lParam);
@@ -123,7 +116,6 @@ private:
   std::wstring mTooltipText;
   int mTooltipCount = 0;
   bool mHostScale = false; // the host called SetContentScale
-  int mDeviceW = 0, mDeviceH = 0;
 
   unsigned mButtonsDown = 0; // 1 left, 2 right
   bool mTrackingLeave = false;

@@ -22,8 +22,7 @@ constexpr unsigned kLeft = 1, kRight = 2;
 void IGraphicsWin::MouseButton(unsigned msg, uintptr_t wParam, intptr_t lParam)
 {
   HWND hwnd = H(mWindow);
-  int x = 0, y = 0;
-  EditorPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), &x, &y);
+  const int x = LogicalCoord(GET_X_LPARAM(lParam)), y = LogicalCoord(GET_Y_LPARAM(lParam));
   mLastX = x;
   mLastY = y;
   const bool right = msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP || msg == WM_RBUTTONDBLCLK;
@@ -79,8 +78,7 @@ void IGraphicsWin::PressEnded(bool left)
 void IGraphicsWin::MouseMove(uintptr_t wParam, intptr_t lParam)
 {
   HWND hwnd = H(mWindow);
-  int x = 0, y = 0;
-  EditorPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), &x, &y);
+  const int x = LogicalCoord(GET_X_LPARAM(lParam)), y = LogicalCoord(GET_Y_LPARAM(lParam));
   // Windows repeats a move at the same place (after a tooltip, a capture change): not a move.
   if (x == mLastX && y == mLastY && (mTrackingLeave || mButtonsDown)) return;
   mLastX = x;
@@ -113,8 +111,7 @@ void IGraphicsWin::MouseWheel(uintptr_t wParam, intptr_t lParam)
   if (mTextEntry) EndTextEntry(false);
   POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; // screen coordinates
   ScreenToClient(H(mWindow), &p);
-  int x = 0, y = 0;
-  EditorPoint(p.x, p.y, &x, &y);
+  const int x = LogicalCoord(p.x), y = LogicalCoord(p.y);
   const int d = win32::WheelNotches(GET_WHEEL_DELTA_WPARAM(wParam), &mWheelRest);
   if (d == 0) return;
   const WORD keys = GET_KEYSTATE_WPARAM(wParam);

@@ -51,14 +51,11 @@ IPopupMenu* IGraphicsWin::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
   if (!menu || !mWindow) return nullptr;
   HWND hwnd = H(mWindow);
   const IRECT r = rect ? *rect : IRECT(mLastX, mLastY, mLastX, mLastY);
-  int d[4];
-  DeviceRect(r, d);
-  POINT at = {d[0], d[3]};
-  POINT below = {0,
-                 static_cast<LONG>(static_cast<long long>(4) * mGdi->mH / std::max(Height(), 1))};
-  at.y += below.y; // a little below the control, as on every platform
+  const IRECT d = DeviceRect(r);
+  // A little below the control, as on every platform.
+  POINT at = {d.L, d.B + static_cast<LONG>(4 * GetDrawScale() + 0.5f)};
   ClientToScreen(hwnd, &at);
-  POINT topLeft = {d[0], d[1]}, bottomRight = {d[2], d[3]};
+  POINT topLeft = {d.L, d.T}, bottomRight = {d.R, d.B};
   ClientToScreen(hwnd, &topLeft);
   ClientToScreen(hwnd, &bottomRight);
   WinPopupMenu native(menu);
@@ -242,14 +239,13 @@ void IGraphicsWin::UpdateTooltips()
   {
     const IControl* c = GetControl(i);
     if (!c || c->IsHidden() || c->GetRECT()->Empty()) continue;
-    int d[4];
-    DeviceRect(*c->GetRECT(), d);
+    const IRECT d = DeviceRect(*c->GetRECT());
     TOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = H(mWindow);
     tool.uId = static_cast<UINT_PTR>(i);
-    tool.rect = {d[0], d[1], d[2], d[3]};
+    tool.rect = {d.L, d.T, d.R, d.B};
     tool.hinst = ThisModule();
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));

@@ -90,13 +90,11 @@ void IGraphicsWin::CreateTextEntry(IControl* control, IText* text, IRECT* rect, 
   IRECT r = *rect;
   if (r.W() < 1) r.R = r.L + 1;
   if (r.H() < 1) r.B = r.T + 1;
-  int d[4];
-  DeviceRect(r, d);
+  const IRECT d = DeviceRect(r);
   IText style;
   if (text) style = *text;
   const int logicalSize = std::max(static_cast<int>(style.mSize * 0.9), 1);
-  const int pixels =
-      std::max(static_cast<int>(static_cast<long long>(logicalSize) * mGdi->mH / Height()), 1);
+  const int pixels = std::max(static_cast<int>(logicalSize * GetDrawScale() + 0.5f), 1);
 
   auto te = std::make_unique<TextEntry>();
   te->mControl = control;
@@ -112,8 +110,8 @@ void IGraphicsWin::CreateTextEntry(IControl* control, IText* text, IRECT* rect, 
   if (style.mAlign == IText::kAlignMiddle) align = ES_CENTER;
   if (style.mAlign == IText::kAlignRight) align = ES_RIGHT;
   te->mField = CreateWindowExW(0, L"EDIT", win32::Widen(str ? str : "").c_str(),
-                               WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | align, d[0], d[1],
-                               d[2] - d[0], d[3] - d[1], hwnd, nullptr, ThisModule(), nullptr);
+                               WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | align, d.L, d.T, d.W(),
+                               d.H(), hwnd, nullptr, ThisModule(), nullptr);
   if (!te->mField) return;
   te->mFont = MakeFieldFont(style, pixels);
   te->mBackground = CreateSolidBrush(te->mBackColor);
