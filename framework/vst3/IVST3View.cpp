@@ -122,11 +122,21 @@ tresult PLUGIN_API IVST3View::attached(void* parent, FIDString type)
     mRunLoop = VST3RunLoop::FromFrame(plugFrame);
 #endif
     gui->SetHostRunLoop(mRunLoop.get());
+    int oldW = 0, oldH = 0, newW = 0, newH = 0;
+    gui->GetDeviceSize(&oldW, &oldH);
     if (!gui->AttachToParent(type, parent))
     {
       ForgetRunLoop();
       CPluginView::removed();
       return kResultFalse;
+    }
+    // A platform that takes its scale from the parent (the window's DPI, when the host set
+    // none) opens at another size than getSize told: the host's frame follows.
+    gui->GetDeviceSize(&newW, &newH);
+    if ((newW != oldW || newH != oldH) && plugFrame)
+    {
+      ViewRect r(0, 0, newW, newH);
+      plugFrame->resizeView(this, &r);
     }
   }
   else

@@ -367,6 +367,27 @@ TEST_F(WinEditor, ClosingLeavesNothingBehind)
   EXPECT_FALSE(GetClassInfoExW(self, cls.c_str(), &info));
 }
 
+TEST_F(WinEditor, SurvivesAHostThatDestroysItsWindowFirst)
+{
+  HWND w = Open();
+  ASSERT_NE(w, nullptr);
+  const std::wstring cls = ClassOf(w);
+  IRECT area(20, 10, 120, 30);
+  IText style(14);
+  mGui->CreateTextEntry(mControl, &style, &area, "x", nullptr);
+  Pump(50);
+  DestroyWindow(mHost);
+  mHost = nullptr;
+  EXPECT_FALSE(IsWindow(w));
+  Pump(100); // no tick into a window that is gone
+  mGui->CloseWindow();
+  EXPECT_EQ(mGui->GetWindow(), nullptr);
+  WNDCLASSEXW info{};
+  info.cbSize = sizeof info;
+  EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), cls.c_str(), &info));
+  EXPECT_TRUE(mControl->mCommitted.empty());
+}
+
 TEST_F(WinEditor, RedrawTickRunsAtTheEngineRate)
 {
   HWND w = Open();

@@ -165,6 +165,7 @@ void* IGraphicsWin::OpenWindow(void* parent)
   if (!parentWnd) AdjustWindowRectEx(&outer, style, FALSE, 0);
   mButtonsDown = 0;
   mTrackingLeave = false;
+  mWindowGone = false;
   mWheelRest = 0;
   mModalDuringPress = false;
   HWND hwnd =
@@ -205,8 +206,10 @@ void IGraphicsWin::CloseWindow()
   FreeTooltips();
   mWindow = nullptr; // from here on the window procedure leaves every message to the system
   mParent = nullptr;
-  // The host may have destroyed its window, and ours with it, before removing the view.
-  if (IsWindow(hwnd)) DestroyWindow(hwnd);
+  // The host may have destroyed its window, and ours with it, before removing the view (and
+  // the handle may name another window by now).
+  if (!mWindowGone) DestroyWindow(hwnd);
+  mWindowGone = false;
   FreeBackBuffer();
   if (mClassRegistered) ReleaseClass();
   mClassRegistered = false;
@@ -423,6 +426,7 @@ intptr_t IGraphicsWin::HandleMessage(unsigned msg, uintptr_t wParam, intptr_t lP
   case WM_DESTROY:
     // The host destroyed its window and ours with it while the view is still attached.
     KillTimer(hwnd, kRedrawTimer);
+    mWindowGone = true;
     break;
   default:
     break;

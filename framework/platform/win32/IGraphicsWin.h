@@ -124,6 +124,7 @@ private:
   int mWheelRest = 0; // wheel units short of a notch
   int mLastX = 0, mLastY = 0;
   bool mClassRegistered = false;
+  bool mWindowGone = false; // the host destroyed our window with its own
 };
 
 // A GraphicsFactory: a Win32 engine whose images come from the Contents/Resources folder of the

@@ -136,10 +136,14 @@ void IGraphicsWin::EndTextEntry(bool commit)
   if (!mTextEntry) return;
   // Out of mTextEntry first: the field's last messages (losing the focus as it goes) find none.
   std::unique_ptr<TextEntry> te = std::move(mTextEntry);
-  const std::string text = win32::Narrow(FieldText(te->mField));
-  const bool hadFocus = GetFocus() == te->mField;
-  RemoveWindowSubclass(te->mField, &FieldProc, 1);
-  DestroyWindow(te->mField);
+  const std::string text = mWindowGone ? std::string() : win32::Narrow(FieldText(te->mField));
+  const bool hadFocus = !mWindowGone && GetFocus() == te->mField;
+  // A field the host destroyed with its window is gone already (its handle may be reused).
+  if (!mWindowGone)
+  {
+    RemoveWindowSubclass(te->mField, &FieldProc, 1);
+    DestroyWindow(te->mField);
+  }
   if (te->mFont) DeleteObject(te->mFont);
   if (te->mBackground) DeleteObject(te->mBackground);
   if (hadFocus && mWindow) SetFocus(H(mWindow));
