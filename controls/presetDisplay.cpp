@@ -1,5 +1,7 @@
 #include "controls/presetDisplay.h"
 
+#include <cstring>
+
 #include "framework/core/IAudioPlugin.h"
 #include "framework/gui/IGraphics.h"
 #include "framework/gui/IPopupMenu.h"
@@ -85,10 +87,25 @@ IPresetMenu::IPresetMenu(IAudioPlugin* plug, IRECT rect, int bottomInset, const 
       IText(16, &mColor, "Arial", IText::kTextBold, IText::kAlignLeft, 0, IText::kQualitySystem);
 }
 
-bool IPresetMenu::Draw(IGraphics* graphics)
+void IPresetMenu::Format(StringBuf* text) const
 {
   const int idx = mPlug->GetCurrentPresetIdx();
-  mDisp.SetFormatted(31, "%02d %s", idx + 1, mPlug->GetPresetName(idx));
+  text->SetFormatted(31, "%02d %s", idx + 1, mPlug->GetPresetName(idx));
+}
+
+bool IPresetMenu::IsDirty()
+{
+  // Not dirty in every cycle, which would make every redraw span from here to whatever else
+  // changed (the meters, in every tick), but as soon as what it shows is stale.
+  if (IControl::IsDirty()) return true;
+  StringBuf now;
+  Format(&now);
+  return std::strcmp(now.Get(), mDisp.Get()) != 0;
+}
+
+bool IPresetMenu::Draw(IGraphics* graphics)
+{
+  Format(&mDisp);
   graphics->FillIRect(&COLOR_TRANSPARENT, &mRECT);
   if (mDisp.GetLength()) graphics->DrawIText(&mText, mDisp.Get(), &mTextRECT);
   return true;

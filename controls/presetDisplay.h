@@ -72,14 +72,18 @@ public:
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseWheel(int x, int y, IMouseMod* mod, int d) override;
   void TextFromTextEntry(const char* text) override;
-  // Always: the host may change the current slot at any time.
-  bool IsDirty() override { return true; }
+  // Also whenever the slot it would show is not the one it drew: the host may change the
+  // current slot at any time.
+  bool IsDirty() override;
   bool Draw(IGraphics* graphics) override;
 
   const IRECT* GetTextRECT() const { return &mTextRECT; }
   const char* GetDisplayString() const { return mDisp.Get(); }
 
 protected:
+  // "NN Name" of the current slot.
+  void Format(StringBuf* text) const;
+
   StringBuf mDisp;
   IRECT mTextRECT;
   IColor mColor;

@@ -252,6 +252,28 @@ TEST_F(EditorTest, PresetListIsNumberedWithTheCurrentSlotCheckedAndWheelSteps)
   EXPECT_EQ(mPlug->GetCurrentPresetIdx(), 23);
 }
 
+TEST_F(EditorTest, PresetDisplayRedrawsWhenItsSlotChangesNotInEveryTick)
+{
+  const IRECT display = *mGui->GetControl(51)->GetRECT();
+  IRECT idle;
+  for (int i = 0; i < 4; ++i)
+  {
+    idle = IRECT();
+    mGui->Tick(&idle);
+  }
+  // The meters redraw in every tick; the far-away preset display does not join them.
+  EXPECT_EQ(mGui->GetControl(39)->GetRECT()->Union(*mGui->GetControl(42)->GetRECT()), idle);
+  // Renamed behind the editor's back (the values stay): the display is redrawn once.
+  mPlug->ModifyCurrentPreset("Renamed");
+  IRECT r;
+  ASSERT_TRUE(mGui->Tick(&r));
+  EXPECT_EQ(r, r.Union(display));
+  EXPECT_STREQ(Control<IPresetMenu>(51)->GetDisplayString(), "01 Renamed");
+  r = IRECT();
+  mGui->Tick(&r);
+  EXPECT_EQ(idle, r);
+}
+
 TEST_F(EditorTest, RightClickRenamesTheSlotAndStoresTheLiveValues)
 {
   SetFromGUI(kGain1 + 2, 5.0);
