@@ -1,5 +1,9 @@
 #include "framework/platform/x11/X11Support.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <time.h>
@@ -152,14 +156,31 @@ void Blitter::Release()
 namespace
 {
 // Raster pixels are A | R << 8 | G << 16 | B << 24; the visual wants R << 16 | G << 8 | B: a byte
-// swap, with the top byte opaque for visuals that carry alpha. Separate buffers, so the compiler
-// may do many pixels at once.
-void ConvertRow(uint32_t* __restrict d, const uint32_t* __restrict s, int n)
+// swap, with the top byte opaque for visuals that carry alpha. Four pixels at a time where SSE2
+// is there: every tick copies the redrawn area, device pixels and all.
+inline uint32_t ConvertPixel(uint32_t p)
 {
-  for (int x = 0; x < n; ++x)
-    d[x] = __builtin_bswap32(s[x]) | 0xFF000000u;
+  return p >> 24 | (p >> 8 & 0xFF00u) | (p << 8 & 0xFF0000u) | 0xFF000000u;
 }
 
+void ConvertRow(uint32_t* __restrict d, const uint32_t* __restrict s, int n)
+{
+  int x = 0;
+#if defined(__SSE2__)
+  const __m128i g = _mm_set1_epi32(0xFF00), r = _mm_set1_epi32(0xFF0000),
+                a = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  for (; x + 4 <= n; x += 4)
+  {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+    const __m128i q =
+        _mm_or_si128(_mm_or_si128(_mm_srli_epi32(p, 24), _mm_and_si128(_mm_srli_epi32(p, 8), g)),
+                     _mm_or_si128(_mm_and_si128(_mm_slli_epi32(p, 8), r), a));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), q);
+  }
+#endif
+  for (; x < n; ++x)
+    d[x] = ConvertPixel(s[x]);
+}
 } // namespace
 
 void Blitter::Convert(const uint32_t* src, int span, IRECT r)
