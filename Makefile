@@ -75,14 +75,16 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
 	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# The block routine against a bare cascade, instructions per frame under callgrind, and Tarvo
-# through its module beside LSP's equaliser.
+# The block routine against a bare cascade, instructions per frame under callgrind, the editor's
+# redraw at scales 1 and 2 and its idle cost with meters moving, and Tarvo through its module
+# beside LSP's equaliser.
 bench: deps-bench build
 	$(BUILD)/bench/product/tarvo_product_bench
 	valgrind --tool=callgrind --callgrind-out-file=$(BUILD)/callgrind.200 --toggle-collect='Tarvo::ProcessDoubleReplacing*' $(BUILD)/bench/product/tarvo_process_frames 200 2>&1 | grep Collected
 	valgrind --tool=callgrind --callgrind-out-file=$(BUILD)/callgrind.400 --toggle-collect='Tarvo::ProcessDoubleReplacing*' $(BUILD)/bench/product/tarvo_process_frames 400 2>&1 | grep Collected
 	$(BUILD)/tools/vst3host/vst3host bench $(BUILD)/Tarvo.vst3 --seconds 10
 	$(BUILD)/bench/gui/tarvo_editor_bench
+	bash bench/gui/idle.sh $(BUILD)
 	bash bench/sidebyside/compare.sh $(BUILD)
 
 format:
