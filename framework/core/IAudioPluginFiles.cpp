@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/Utf8File.h"
 #include "framework/core/IAudioPlugin.h"
 
 namespace
@@ -76,7 +77,7 @@ int GetName(const ByteChunk& c, char (&name)[kNameFieldSize + 1], int pos)
 bool ReadWholeFile(const StringBuf& path, ByteChunk& out)
 {
   if (!path.GetLength()) return false;
-  FILE* fp = std::fopen(path.Get(), "rb");
+  FILE* fp = OpenUtf8File(path.Get(), "rb");
   if (!fp) return false;
   bool ok = std::fseek(fp, 0, SEEK_END) == 0;
   const long size = ok ? std::ftell(fp) : -1;
@@ -91,7 +92,7 @@ bool ReadWholeFile(const StringBuf& path, ByteChunk& out)
 bool WriteWholeFile(const StringBuf& path, const ByteChunk& data)
 {
   if (!path.GetLength()) return false;
-  FILE* fp = std::fopen(path.Get(), "wb");
+  FILE* fp = OpenUtf8File(path.Get(), "wb");
   if (!fp) return false;
   const size_t n = static_cast<size_t>(data.Size());
   bool ok = std::fwrite(data.GetBytes(), 1, n, fp) == n;

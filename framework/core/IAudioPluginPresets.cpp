@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/Utf8File.h"
 #include "framework/core/Base64.h"
 #include "framework/core/IAudioPlugin.h"
 #include "framework/core/Trace.h"
@@ -180,7 +181,7 @@ void IAudioPlugin::PruneUninitializedPresets()
 bool IAudioPlugin::DumpPresetSrcCode(const char* fileName, const char* const* paramEnumNames)
 {
   if (!fileName || !paramEnumNames) return false;
-  FILE* fp = std::fopen(fileName, "w");
+  FILE* fp = OpenUtf8File(fileName, "w");
   if (!fp) return false;
   std::fprintf(fp, "  MakePresetFromNamedParams(\"%s\", %d", GetPresetName(mCurrentPresetIdx),
                NParams());
@@ -223,7 +224,7 @@ bool IAudioPlugin::DumpPresetBlob(const char* fileName)
 {
   const IPreset* preset = mPresets.Get(mCurrentPresetIdx);
   if (!fileName || !preset) return false;
-  FILE* fp = std::fopen(fileName, "w");
+  FILE* fp = OpenUtf8File(fileName, "w");
   if (!fp) return false;
   WriteBlobLine(fp, preset);
   return std::fclose(fp) == 0;
@@ -232,7 +233,7 @@ bool IAudioPlugin::DumpPresetBlob(const char* fileName)
 bool IAudioPlugin::DumpBankBlob(const char* fileName)
 {
   if (!fileName) return false;
-  FILE* fp = std::fopen(fileName, "w");
+  FILE* fp = OpenUtf8File(fileName, "w");
   if (!fp) return false;
   for (int i = 0; i < NPresets(); ++i)
     WriteBlobLine(fp, mPresets.Get(i));

@@ -8,6 +8,7 @@
 #include "framework/core/IParam.h"
 #include "framework/gui/IGraphics.h"
 
+#include "common/Utf8File.h"
 #include "fontservice/FontService.h"
 #include "framework/gui/IGraphicsCaches.h"
 #include "raster/Raster.h"
@@ -747,7 +748,7 @@ void IGraphics::UseResourceFallbackFont(const char* resourceFolder)
 {
   if (!resourceFolder || !resourceFolder[0]) return;
   const std::string path = std::string(resourceFolder) + "/" + kFallbackFontFile;
-  if (FILE* f = std::fopen(path.c_str(), "rb"))
+  if (FILE* f = OpenUtf8File(path.c_str(), "rb"))
   {
     std::fclose(f);
     SetFallbackFontFile(path.c_str());

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
+#include "common/Utf8File.h"
 #include "framework/gui/IGraphics.h"
 #include "framework/gui/IPopupMenu.h"
 #include "framework/platform/win32/WinPopupMenu.h"
@@ -44,6 +46,28 @@ TEST(WinText, PathsAreFrameworkFormInsideAndNativeAtTheSystem)
   EXPECT_EQ(win32::BundleOf("C:/VST3/Tarvo.vst3"), "") << "a module outside a bundle";
   EXPECT_EQ(win32::BundleOf("C:/x/Tarvo.vst3/Other/x86_64-win/Tarvo.vst3"), "");
   EXPECT_EQ(win32::BundleOf("C:/x/Tarvo.vst3/Contents/x86_64-linux/Tarvo.so"), "");
+}
+
+TEST(WinText, FilesOpenByTheirUnicodeNames)
+{
+  // What a file dialog hands back for a user folder outside the ANSI code page.
+  wchar_t temp[MAX_PATH] = {};
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring name = std::wstring(temp) + L"J\u00FCrgen \u65E5\u672C.fxp";
+  const std::string path = win32::FrameworkPath(name);
+  std::FILE* f = OpenUtf8File(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("preset", f);
+  std::fclose(f);
+  // The system sees the very name (not its bytes read in another code page).
+  std::FILE* back = _wfopen(name.c_str(), L"rb");
+  ASSERT_NE(back, nullptr);
+  char text[8] = {};
+  EXPECT_EQ(std::fread(text, 1, 6, back), 6u);
+  std::fclose(back);
+  EXPECT_STREQ(text, "preset");
+  EXPECT_TRUE(DeleteFileW(name.c_str()));
+  EXPECT_EQ(OpenUtf8File("C:/x/\xC3(.fxp", "rb"), nullptr) << "not UTF-8";
 }
 
 TEST(WinInput, KeysModifiersAndWheelNotches)
