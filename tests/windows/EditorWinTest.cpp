@@ -14,6 +14,7 @@
 
 #include "framework/core/IParam.h"
 #include "framework/gui/IControl.h"
+#include "framework/gui/IPopupMenu.h"
 #include "framework/platform/win32/IGraphicsWin.h"
 
 #ifndef NOMINMAX
@@ -200,10 +201,30 @@ TEST_F(WinEditor, OpensAsAChildOfTheParentAndPaintsTheSurface)
   EXPECT_EQ(Shown(w, 5, 5), RGB(10, 20, 30)) << "the background";
   EXPECT_EQ(Shown(w, 50, 30), RGB(40, 200, 90)) << "the control";
 
-  // A dirty control reaches the screen at the next tick.
+  // A dirty control reaches the screen at the next tick, and only its area is repainted.
   mControl->mColor = IColor(255, 250, 10, 10);
   mControl->SetDirty(false);
-  Pump(150);
+  MSG msg;
+  const auto start = std::chrono::steady_clock::now();
+  bool ticked = false;
+  while (!ticked && std::chrono::steady_clock::now() - start < std::chrono::seconds(2))
+  {
+    if (PeekMessageW(&msg, w, WM_TIMER, WM_TIMER, PM_REMOVE))
+    {
+      DispatchMessageW(&msg);
+      ticked = true;
+    }
+    else
+      Sleep(2);
+  }
+  ASSERT_TRUE(ticked);
+  RECT dirty;
+  ASSERT_TRUE(GetUpdateRect(w, &dirty, FALSE));
+  EXPECT_EQ(dirty.left, 20);
+  EXPECT_EQ(dirty.top, 10);
+  EXPECT_EQ(dirty.right, 120);
+  EXPECT_EQ(dirty.bottom, 60);
+  Pump(100);
   EXPECT_EQ(Shown(w, 50, 30), RGB(250, 10, 10));
   EXPECT_EQ(Shown(w, 150, 80), RGB(10, 20, 30));
 }
@@ -269,6 +290,45 @@ TEST_F(WinEditor, FollowsTheHostScale)
   EXPECT_EQ(r.bottom, 200);
   EXPECT_EQ(Shown(w, 239, 119), RGB(40, 200, 90));
   EXPECT_EQ(Shown(w, 241, 121), RGB(10, 20, 30));
+}
+
+// Keys typed once a menu is up (a thread timer fires inside the menu's own loop).
+std::vector<WORD> gMenuKeys;
+void CALLBACK TypeMenuKeys(HWND, UINT, UINT_PTR id, DWORD)
+{
+  KillTimer(nullptr, id);
+  for (const WORD k : gMenuKeys)
+  {
+    keybd_event(static_cast<BYTE>(k), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(k), 0, KEYEVENTF_KEYUP, 0);
+  }
+}
+
+TEST_F(WinEditor, PopupMenusReturnTheModelMenuOfTheChoice)
+{
+  HWND w = Open();
+  ASSERT_NE(w, nullptr);
+  SetForegroundWindow(mHost);
+  Pump(50);
+  IPopupMenu sub;
+  sub.AddItem("a");
+  sub.AddItem("b");
+  sub.AddItem("c");
+  IPopupMenu top;
+  top.AddItem("x");
+  top.AddItem("Sub", -1, &sub);
+  IRECT r(20, 10, 120, 30);
+
+  // The third entry of the submenu.
+  gMenuKeys = {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN};
+  SetTimer(nullptr, 0, 300, &TypeMenuKeys);
+  EXPECT_EQ(mGui->CreateIPopupMenu(&top, &r), &sub);
+  EXPECT_EQ(sub.GetChosenItemIdx(), 2);
+
+  // Dismissed.
+  gMenuKeys = {VK_ESCAPE};
+  SetTimer(nullptr, 0, 300, &TypeMenuKeys);
+  EXPECT_EQ(mGui->CreateIPopupMenu(&top, &r), nullptr);
 }
 
 TEST_F(WinEditor, TextEntryFiltersCommitsAndCancels)
