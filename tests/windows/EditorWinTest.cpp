@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -377,10 +379,42 @@ TEST_F(WinEditor, TextEntryFiltersCommitsAndCancels)
   EXPECT_EQ(FindWindowExW(w, nullptr, L"EDIT", nullptr), nullptr);
   EXPECT_EQ(mControl->mCommitted.back(), "k");
 
+  // Keys a host forwards go to the field; a paste is one line, filtered like typing.
+  mGui->CreateTextEntry(mControl, &style, &area, "", &gain);
+  field = FindWindowExW(w, nullptr, L"EDIT", nullptr);
+  ASSERT_NE(field, nullptr);
+  const auto clip = [&](const wchar_t* text)
+  {
+    ASSERT_TRUE(OpenClipboard(w));
+    EmptyClipboard();
+    const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(g), text, bytes);
+    GlobalUnlock(g);
+    SetClipboardData(CF_UNICODETEXT, g);
+    CloseClipboard();
+  };
+  clip(L"12abc");
+  SendMessageW(field, WM_PASTE, 0, 0);
+  clip(L"-4\r\nmore");
+  SendMessageW(field, WM_PASTE, 0, 0);
+  IForwardedKey key;
+  key.mChar = U'x';
+  EXPECT_TRUE(mGui->OnForwardedKey(key)) << "the field's, though refused";
+  key.mChar = U'1';
+  mGui->OnForwardedKey(key);
+  GetWindowTextW(field, typed, 16);
+  EXPECT_EQ(std::wstring(typed), L"-41");
+  IForwardedKey enter;
+  enter.mVirtual = IForwardedKey::kReturn;
+  EXPECT_TRUE(mGui->OnForwardedKey(enter));
+  EXPECT_EQ(FindWindowExW(w, nullptr, L"EDIT", nullptr), nullptr);
+
   // Closing the window with a field open cancels it.
+  const size_t committed = mControl->mCommitted.size();
   mGui->CreateTextEntry(mControl, &style, &area, "gone", nullptr);
   mGui->CloseWindow();
-  EXPECT_EQ(mControl->mCommitted.size(), 2u);
+  EXPECT_EQ(mControl->mCommitted.size(), committed);
 }
 
 TEST_F(WinEditor, ClosingLeavesNothingBehind)
