@@ -25,11 +25,15 @@ function(tarvo_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   include(GoogleTest)
-  set(environment)
+  # Editors read the user's preferences (the zoom): tests see an empty configuration folder of
+  # the build's, never the settings of whoever runs them. (Discovered tests take no list in a
+  # property, hence a property of its own.)
+  set(environment ENVIRONMENT_MODIFICATION
+    "XDG_CONFIG_HOME=set:${PROJECT_BINARY_DIR}/test-config-home")
   if("tsan" IN_LIST ARG_LABELS)
     add_dependencies(tarvo_tsan_tests ${name})
     # Any report fails the run, not only the first.
-    set(environment ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1:exitcode=66")
+    list(APPEND environment ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1:exitcode=66")
   endif()
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES LABELS "${ARG_LABELS}" ${environment} DISCOVERY_TIMEOUT 60)

@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "framework/core/IAudioPlugin.h"
+#include "framework/core/Trace.h"
+#include "framework/gui/EditorPreferences.h"
 #include "framework/gui/IControl.h"
 #include "framework/gui/IPopupMenu.h"
 #include "raster/Raster.h"
@@ -69,16 +71,30 @@ bool IGraphics::AttachToParent(const char* type, void* parent)
   return type && IsPlatformTypeSupported(type) && OpenWindow(parent) != nullptr;
 }
 
+void IGraphics::PrepareView()
+{
+  if (WindowIsOpen()) return;
+  const float desktop = DesktopScale();
+  mDesktopScale.store(desktop >= 1.0f ? desktop : 1.0f);
+  mZoom.store(editorprefs::ReadZoomPercent(PreferenceFile()) / 100.0f);
+}
+
 void IGraphics::SetContentScale(float scale)
 {
   // A host's nonsense (0, negative, NaN) is one device pixel per editor pixel.
-  mContentScale.store(scale > 0.0f ? scale : 1.0f);
+  mHostScale.store(scale > 0.0f ? scale : 1.0f);
+}
+
+float IGraphics::GetContentScale() const
+{
+  const float host = mHostScale.load();
+  return host > 0.0f ? host : mDesktopScale.load();
 }
 
 float IGraphics::GetDeviceScale() const
 {
   // Below 1 the editor would be unreadable, above 3 its images would have to be enlarged.
-  const float s = mContentScale.load();
+  const float s = GetContentScale() * GetZoom();
   return s < 1.0f ? 1.0f : s > 3.0f ? 3.0f : s;
 }
 
@@ -87,6 +103,53 @@ void IGraphics::GetDeviceSize(int* w, int* h) const
   const float s = GetDeviceScale();
   if (w) *w = static_cast<int>(std::lround(Width() * s));
   if (h) *h = static_cast<int>(std::lround(Height() * s));
+}
+
+// ---- Zoom ----
+
+bool IGraphics::SetZoom(float zoom)
+{
+  if (!(zoom >= 1.0f && zoom <= 2.0f)) return false;
+  const float old = mZoom.load();
+  if (zoom == old) return true;
+  int oldW = 0, oldH = 0, w = 0, h = 0;
+  GetDeviceSize(&oldW, &oldH);
+  // Set before asking: a host may ask for our size while it answers.
+  mZoom.store(zoom);
+  GetDeviceSize(&w, &h);
+  // The host owns the window it gave us: without its yes the editor keeps its size. A window
+  // of our own (no view host) follows at its next redraw.
+  IPlatformViewHost* host = mViewHost.load();
+  if ((w != oldW || h != oldH) && WindowIsOpen() && host && !host->RequestDeviceSize(w, h))
+  {
+    mZoom.store(old);
+    Trace("IGraphics", __LINE__, "the host refused %dx%d: zoom stays at %d%%", w, h,
+          static_cast<int>(std::lround(old * 100.0f)));
+    return false;
+  }
+  return true;
+}
+
+int IGraphics::GetZoomPercent() const
+{
+  return static_cast<int>(std::lround(GetZoom() * 100.0f));
+}
+
+bool IGraphics::ChooseZoom(int percent)
+{
+  if (!editorprefs::IsOfferedZoom(percent) || !SetZoom(percent / 100.0f)) return false;
+  // Losing the file only loses the choice for editors opened later; this one is zoomed already.
+  if (!editorprefs::WriteZoomPercent(PreferenceFile(), percent))
+    Trace("IGraphics", __LINE__, "the zoom could not be saved");
+  return true;
+}
+
+std::string IGraphics::PreferenceFile()
+{
+  if (!mPlug) return "";
+  StringBuf folder;
+  UserConfigPath(&folder);
+  return editorprefs::PreferenceFile(folder.Get(), mPlug->GetMfrName(), mPlug->GetEffectName());
 }
 
 void IGraphics::DeleteControls()

@@ -102,14 +102,20 @@ public:
   virtual RasterBitmap* OSLoadBitmap(int id, const char* name) = 0;
 
   // ---- IPlatformView: what a plug-in format's view asks (host's UI thread) ----
+  // Takes the desktop's scale and the user's zoom, unless a window is open (its size is the
+  // host's then).
+  void PrepareView() override;
+  void SetViewHost(IPlatformViewHost* host) override { mViewHost.store(host); }
   // No native parent type by default: a platform names the ones it opens windows in.
   bool IsPlatformTypeSupported(const char*) override { return false; }
   bool AttachToParent(const char* type, void* parent) override;
   void DetachFromParent() override { CloseWindow(); }
   void SetContentScale(float scale) override;
-  float GetContentScale() const override { return mContentScale.load(); }
-  // Device pixels per logical pixel: the host's content scale limited to [1, 3]. The one place
-  // the device scale comes from; the draw surface follows it at the next tick (SyncDeviceScale).
+  // The host's scale once it gave one, else the desktop's.
+  float GetContentScale() const override;
+  // Device pixels per logical pixel: the content scale times the user's zoom, limited to [1, 3].
+  // The one place the device scale comes from; the draw surface follows it at the next tick
+  // (SyncDeviceScale).
   float GetDeviceScale() const override;
   void GetDeviceSize(int* w, int* h) const override;
   bool OnForwardedKey(const IForwardedKey&) override { return false; }
@@ -131,6 +137,21 @@ public:
   IRECT LogicalRect(const IRECT& deviceRect) const;
   // A device position (a mouse event's) in logical units: floor(device / s).
   int LogicalCoord(int device) const;
+
+  // ---- Zoom: the user's own magnification on top of the host's scale (GUI thread) ----
+  // 1 is 100 %; zooms outside 1 to 2 are refused. With a window open the host is asked for the
+  // new size, and when it refuses the zoom stays as it was: false.
+  bool SetZoom(float zoom);
+  float GetZoom() const { return mZoom.load(); }
+  int GetZoomPercent() const;
+  // The user's choice of one of the offered zooms (editorprefs::kZoomPercents): SetZoom, and once
+  // the host agreed, remembered in the user's preferences for every editor opened from then on.
+  bool ChooseZoom(int percent);
+  // The user's configuration folder, where the editor keeps the user's preferences ("" where
+  // the platform keeps none: nothing is remembered).
+  virtual void UserConfigPath(StringBuf* path) { path->Set(""); }
+  // This editor's preference file in it ("" for none).
+  std::string PreferenceFile();
 
   // ---- IPluginEditor: linkage with the plug-in (any thread, see above) ----
   void SetParameterFromPlug(int paramIdx, double value, bool normalized) override;
@@ -310,6 +331,8 @@ public:
   DeviceImage GetDeviceImage(const IBitmap* bitmap);
 
 protected:
+  // The scale the desktop asks editors to draw at, for when the host gives none (1: none asked).
+  virtual float DesktopScale() { return 1.0f; }
   // Detaches every control and frees the surfaces (the destructor's and Resize's work).
   void DeleteControls();
   void DeleteSurfaces();
@@ -383,6 +406,11 @@ private:
   std::atomic<int> mNControlsPublished{0};
   std::atomic<bool> mAnyPending{false};
   std::atomic<bool> mAllDirtyPending{false};
-  // Set on the host's UI thread, read by a platform's window thread.
-  std::atomic<float> mContentScale{1.0f};
+  // Set on the host's UI thread, read by a platform's window thread. A host scale of 0: the host
+  // gave none.
+  std::atomic<float> mHostScale{0.0f};
+  std::atomic<float> mDesktopScale{1.0f};
+  std::atomic<float> mZoom{1.0f};
+  // Set on the host's UI thread; a window on a thread of its own asks it from there.
+  std::atomic<IPlatformViewHost*> mViewHost{nullptr};
 };

@@ -1,9 +1,10 @@
 #pragma once
 // What a plug-in format's editor view needs of the platform layer under the engine, in terms of
 // no plug-in format: attach to the host's native parent, the editor's size in device pixels, the
-// host's content scale, keys the host forwards, and the host's run loop where a platform drives
-// its window from one. A format binding adapts its own interfaces to these; the platform layers
-// implement them and know nothing of any plug-in format.
+// host's content scale, keys the host forwards, the host's run loop where a platform drives its
+// window from one, and a way back to the host for the editor's own resize requests. A format
+// binding adapts its own interfaces to these; the platform layers implement them and know nothing
+// of any plug-in format.
 //
 // Threads: every call comes from the host's UI thread.
 
@@ -72,9 +73,28 @@ public:
   virtual void UnregisterFile(IFileHandler* handler) = 0;
 };
 
+// The format binding's side, for what the editor asks of the host on its own.
+class IPlatformViewHost
+{
+public:
+  // Asks the host to give the editor w x h device pixels. True when the host agreed; false when
+  // it refused or cannot be asked, and the editor then stays at the size it had.
+  virtual bool RequestDeviceSize(int w, int h) = 0;
+
+protected:
+  ~IPlatformViewHost() = default;
+};
+
 class IPlatformView
 {
 public:
+  // A host is about to ask for the size and show the editor: the platform takes the user's
+  // editor preferences and the desktop's scale now, so the first size it reports is the one the
+  // editor opens at.
+  virtual void PrepareView() = 0;
+  // Where the editor's own resize requests go while a view shows it; null when none does.
+  virtual void SetViewHost(IPlatformViewHost* host) = 0;
+
   virtual bool IsPlatformTypeSupported(const char* type) = 0;
   // Opens the editor's window inside parent, a native handle of the given type. False when the
   // type is not supported or no window could be made.
@@ -82,7 +102,8 @@ public:
   virtual void DetachFromParent() = 0;
 
   // The host's content scale (1 = one device pixel per editor pixel). The platform draws at
-  // GetDeviceScale(), which it derives from it; an open window follows at its next redraw.
+  // GetDeviceScale(), which it derives from it and the user's zoom; an open window follows at its
+  // next redraw. Until a host sets one, the desktop's scale stands in (1 where there is none).
   virtual void SetContentScale(float scale) = 0;
   virtual float GetContentScale() const = 0;
   virtual float GetDeviceScale() const = 0;

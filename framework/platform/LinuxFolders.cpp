@@ -25,12 +25,16 @@ std::string ExpandHome(const std::string& path)
   return path;
 }
 
+std::string ConfigFolder()
+{
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  return config && config[0] == '/' ? std::string(config) : HomeFolder() + "/.config";
+}
+
 std::string DesktopFolder()
 {
   const std::string home = HomeFolder();
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  const std::string file =
-      (config && config[0] == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+  const std::string file = ConfigFolder() + "/user-dirs.dirs";
   std::ifstream in(file);
   std::string line;
   while (std::getline(in, line))

@@ -10,6 +10,8 @@ namespace folders
 std::string HomeFolder();
 // "~" or "~/…" at the start becomes the home folder.
 std::string ExpandHome(const std::string& path);
+// $XDG_CONFIG_HOME (when absolute) or ~/.config: where a user's settings live.
+std::string ConfigFolder();
 // The XDG desktop folder: XDG_DESKTOP_DIR from the user-dirs file, else ~/Desktop.
 std::string DesktopFolder();
 // /usr/local/share for the system; $XDG_DATA_HOME (when absolute) or ~/.local/share for the user.

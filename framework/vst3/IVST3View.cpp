@@ -76,6 +76,7 @@ int Device(int pixels, float scale)
 IVST3View::IVST3View(IVST3Plugin* plug) : mPlug(plug)
 {
   if (mPlug) mPlug->addRef();
+  if (IGraphics* gui = Graphics()) gui->PrepareView();
 }
 
 IVST3View::~IVST3View()
@@ -124,8 +125,10 @@ tresult PLUGIN_API IVST3View::attached(void* parent, FIDString type)
     gui->SetHostRunLoop(mRunLoop.get());
     int oldW = 0, oldH = 0, newW = 0, newH = 0;
     gui->GetDeviceSize(&oldW, &oldH);
+    gui->SetViewHost(this);
     if (!gui->AttachToParent(type, parent))
     {
+      gui->SetViewHost(nullptr);
       ForgetRunLoop();
       CPluginView::removed();
       return kResultFalse;
@@ -133,11 +136,7 @@ tresult PLUGIN_API IVST3View::attached(void* parent, FIDString type)
     // A platform that takes its scale from the parent (the window's DPI, when the host set
     // none) opens at another size than getSize told: the host's frame follows.
     gui->GetDeviceSize(&newW, &newH);
-    if ((newW != oldW || newH != oldH) && plugFrame)
-    {
-      ViewRect r(0, 0, newW, newH);
-      plugFrame->resizeView(this, &r);
-    }
+    if (newW != oldW || newH != oldH) RequestDeviceSize(newW, newH);
   }
   else
     gui->OpenWindow(parent, nullptr, 0, 0);
@@ -151,6 +150,7 @@ tresult PLUGIN_API IVST3View::removed()
   {
     mPlug->OnGUIClose();
     gui->DetachFromParent();
+    gui->SetViewHost(nullptr);
   }
   // After the window: it unregisters from the loop as it closes.
   ForgetRunLoop();
@@ -203,12 +203,15 @@ tresult PLUGIN_API IVST3View::setContentScaleFactor(ScaleFactor factor)
   gui->SetContentScale(factor);
   gui->GetDeviceSize(&newW, &newH);
   // An open editor changes its size in device pixels: the host's frame follows.
-  if ((newW != oldW || newH != oldH) && plugFrame && isAttached())
-  {
-    ViewRect r(0, 0, newW, newH);
-    plugFrame->resizeView(this, &r);
-  }
+  if ((newW != oldW || newH != oldH) && isAttached()) RequestDeviceSize(newW, newH);
   return kResultOk;
+}
+
+bool IVST3View::RequestDeviceSize(int w, int h)
+{
+  if (!plugFrame) return false;
+  ViewRect r(0, 0, w, h);
+  return plugFrame->resizeView(this, &r) == kResultTrue;
 }
 
 void IVST3View::resize(int w, int h)

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "framework/gui/IPlatformView.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "public.sdk/source/common/pluginview.h"
 
@@ -15,10 +16,13 @@ class IVST3Plugin;
 class IGraphics;
 class IHostRunLoop;
 
-class IVST3View : public Steinberg::CPluginView, public Steinberg::IPlugViewContentScaleSupport
+class IVST3View : public Steinberg::CPluginView,
+                  public Steinberg::IPlugViewContentScaleSupport,
+                  private IPlatformViewHost
 {
 public:
-  // Holds a reference on the plug-in for its whole life.
+  // Holds a reference on the plug-in for its whole life. The engine takes the user's editor
+  // preferences now, before the host asks for the size.
   explicit IVST3View(IVST3Plugin* plug);
   ~IVST3View() override;
 
@@ -31,7 +35,8 @@ public:
   // Hosts that keep the keyboard focus pass keys on: to an open text field, else to the engine.
   Steinberg::tresult PLUGIN_API onKeyDown(Steinberg::char16 key, Steinberg::int16 keyCode,
                                           Steinberg::int16 modifiers) override;
-  // The engine derives its device pixels from it (today 1.9 and above doubles them).
+  // The engine derives its device pixels from it and the user's zoom; an open editor asks the
+  // plug frame for its new size.
   Steinberg::tresult PLUGIN_API setContentScaleFactor(ScaleFactor factor) override;
 
   // An editor-initiated resize: asks the plug frame for w x h engine pixels, in device pixels.
@@ -44,6 +49,9 @@ public:
   REFCOUNT_METHODS(Steinberg::CPluginView)
 
 private:
+  // The engine's own requests (a zoom the user chose), through the plug frame: true when the host
+  // agreed.
+  bool RequestDeviceSize(int w, int h) override;
   IGraphics* Graphics() const;
   void ForgetRunLoop();
 

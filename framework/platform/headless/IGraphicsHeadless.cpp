@@ -325,6 +325,11 @@ void IGraphicsHeadless::SandboxSafeAppSupportPath(StringBuf* path)
   if (path) path->Set(folders::SandboxSafeAppSupportFolder().c_str());
 }
 
+void IGraphicsHeadless::UserConfigPath(StringBuf* path)
+{
+  if (path) path->Set(folders::ConfigFolder().c_str());
+}
+
 // ---- Images ----
 
 RasterBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)

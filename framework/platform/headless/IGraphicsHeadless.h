@@ -109,6 +109,8 @@ public:
   void DesktopPath(StringBuf* path) override;
   void AppSupportPath(StringBuf* path, bool isSystem = false) override;
   void SandboxSafeAppSupportPath(StringBuf* path) override;
+  // $XDG_CONFIG_HOME or ~/.config.
+  void UserConfigPath(StringBuf* path) override;
   void PromptForFile(StringBuf* fileName, EFileAction action = kFileOpen,
                      StringBuf* directory = nullptr, const char* extensions = "") override;
   bool PromptForColor(IColor*, const char* = "") override { return false; }

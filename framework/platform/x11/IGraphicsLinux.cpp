@@ -9,6 +9,7 @@
 // Our headers before Xlib's, whose macros (Bool, CurrentTime) would rewrite their names.
 #include "raster/Raster.h"
 
+#include "framework/platform/x11/DesktopScale.h"
 #include "framework/platform/x11/IGraphicsLinuxParts.h"
 #include <X11/Xutil.h>
 
@@ -30,6 +31,11 @@ void IGraphicsLinux::SetResourceFolder(const char* folder)
 {
   mResourceFolder = folder ? folder : "";
   UseResourceFallbackFont(mResourceFolder.c_str());
+}
+
+float IGraphicsLinux::DesktopScale()
+{
+  return x11::DesktopScale();
 }
 
 bool IGraphicsLinux::IsPlatformTypeSupported(const char* type)

@@ -69,6 +69,8 @@ public:
   void DesktopPath(StringBuf* path) override;
   void AppSupportPath(StringBuf* path, bool isSystem = false) override;
   void SandboxSafeAppSupportPath(StringBuf* path) override;
+  // $XDG_CONFIG_HOME or ~/.config.
+  void UserConfigPath(StringBuf* path) override;
   void PromptForFile(StringBuf* fileName, EFileAction action = kFileOpen,
                      StringBuf* directory = nullptr, const char* extensions = "") override;
   bool PromptForColor(IColor*, const char* = "") override { return false; }
@@ -94,6 +96,10 @@ public:
   // The resource folder of the bundle holding the code that calls it (this library linked into a
   // module), or "" when that code is not inside a bundle.
   static std::string ModuleResourceFolder();
+
+protected:
+  // Xft.dpi from the X server's resources (96 dpi is 1), read afresh on a connection of its own.
+  float DesktopScale() override;
 
 private:
   struct TextEntry;

@@ -216,6 +216,11 @@ void IGraphicsLinux::SandboxSafeAppSupportPath(StringBuf* path)
   if (path) path->Set(folders::SandboxSafeAppSupportFolder().c_str());
 }
 
+void IGraphicsLinux::UserConfigPath(StringBuf* path)
+{
+  if (path) path->Set(folders::ConfigFolder().c_str());
+}
+
 // ---- Clipboard ----
 
 bool IGraphicsLinux::GetTextFromClipboard(StringBuf* str)

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -139,7 +144,7 @@ public:
     mView = view;
     mRect = *newSize;
     ++mCalls;
-    return kResultOk;
+    return mAnswer;
   }
   tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
   {
@@ -159,6 +164,7 @@ public:
   IPlugView* mView = nullptr;
   ViewRect mRect;
   int mCalls = 0;
+  tresult mAnswer = kResultOk;
 };
 
 // A parent window id for the windowless engine, which ignores it (the view counts as attached
@@ -302,6 +308,61 @@ TEST(VST3View, ContentScaleResizesAnOpenEditor)
   view->setFrame(nullptr);
   view->release();
   plug->release();
+}
+
+// The user's zoom: read from the user's preferences when the host asks for a view, so getSize
+// already reports it; a change asks the plug frame, and a frame that refuses changes nothing.
+TEST(VST3View, ZoomIsReadForEachViewAndAskedOfTheFrame)
+{
+  char tmpl[] = "/tmp/tarvo-view-zoom-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(tmpl));
+  const std::string home = tmpl;
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string savedHome = saved ? saved : "";
+  setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+  mkdir((home + "/Tarvo Tests").c_str(), 0700);
+  const std::string file = home + "/Tarvo Tests/ViewPlug.conf";
+  std::ofstream(file) << "zoom=200\n";
+
+  auto* plug = new ViewPlug(true);
+  IPlugView* view = plug->createView("editor");
+  ViewRect size;
+  view->getSize(&size);
+  EXPECT_EQ("0 0 240 160", Str(size));
+
+  Frame frame;
+  view->setFrame(&frame);
+  ASSERT_EQ(kResultOk, view->attached(kParent, kPlatformTypeX11EmbedWindowID));
+  EXPECT_TRUE(plug->mGraphics->ChooseZoom(100));
+  EXPECT_EQ(1, frame.mCalls);
+  EXPECT_EQ(view, frame.mView);
+  EXPECT_EQ("0 0 120 80", Str(frame.mRect));
+  view->getSize(&size);
+  EXPECT_EQ("0 0 120 80", Str(size));
+
+  frame.mAnswer = kResultFalse;
+  EXPECT_FALSE(plug->mGraphics->ChooseZoom(200));
+  EXPECT_EQ(2, frame.mCalls);
+  EXPECT_EQ("0 0 240 160", Str(frame.mRect)); // what was asked
+  view->getSize(&size);
+  EXPECT_EQ("0 0 120 80", Str(size)); // what stays
+  EXPECT_EQ(100, plug->mGraphics->GetZoomPercent());
+  std::ifstream in(file);
+  EXPECT_EQ("zoom=100", std::string(std::istreambuf_iterator<char>(in), {}).substr(0, 8));
+
+  // Once removed, the engine asks no frame.
+  view->removed();
+  EXPECT_TRUE(plug->mGraphics->ChooseZoom(200));
+  EXPECT_EQ(2, frame.mCalls);
+  view->setFrame(nullptr);
+  view->release();
+  plug->release();
+
+  if (saved)
+    setenv("XDG_CONFIG_HOME", savedHome.c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
+  std::system(("rm -rf '" + home + "'").c_str());
 }
 
 TEST(VST3View, ForwardedKeysReachTheEngineAsItsOwnAndItsAnswerGoesBack)

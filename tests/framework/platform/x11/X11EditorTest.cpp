@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -17,6 +18,7 @@
 #include "tests/framework/platform/x11/TestMenus.h"
 #include "tests/framework/platform/x11/XvfbServer.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -141,6 +143,65 @@ protected:
   ManualRunLoop mLoop;
   std::unique_ptr<IGraphicsLinux> mGraphics;
 };
+
+// The desktop's Xft.dpi sets the scale of an editor whose host gives none; the host's wins.
+TEST_F(X11Editor, XftDpiIsTheScaleUntilTheHostGivesOne)
+{
+  auto setDpi = [](const char* resources)
+  {
+    Display* d = XOpenDisplay(nullptr);
+    ASSERT_NE(nullptr, d);
+    const Atom property = XInternAtom(d, "RESOURCE_MANAGER", False);
+    if (resources)
+      XChangeProperty(d, DefaultRootWindow(d), property, XA_STRING, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(resources),
+                      static_cast<int>(std::strlen(resources)));
+    else
+      XDeleteProperty(d, DefaultRootWindow(d), property);
+    XCloseDisplay(d);
+  };
+  auto deviceSize = [this]
+  {
+    int w = 0, h = 0;
+    mGraphics->GetDeviceSize(&w, &h);
+    return std::to_string(w) + "x" + std::to_string(h);
+  };
+
+  mGraphics->PrepareView(); // no resources at all
+  EXPECT_EQ(1.0f, mGraphics->GetContentScale());
+  setDpi("Xft.antialias:\t1\nXft.dpi:\t144\n");
+  EXPECT_EQ(1.0f, mGraphics->GetContentScale()); // read when a view is prepared
+  mGraphics->PrepareView();
+  EXPECT_EQ(1.5f, mGraphics->GetContentScale());
+  setDpi("Xft.dpi:\t192\n");
+  mGraphics->PrepareView();
+  EXPECT_EQ(2.0f, mGraphics->GetContentScale());
+  EXPECT_EQ("400x200", deviceSize());
+  // The window opens at that size.
+  ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(nullptr, d);
+  XWindowAttributes a{};
+  ASSERT_TRUE(XGetWindowAttributes(d, reinterpret_cast<Window>(mGraphics->GetWindow()), &a));
+  EXPECT_EQ(400, a.width);
+  EXPECT_EQ(200, a.height);
+  XCloseDisplay(d);
+  mGraphics->CloseWindow();
+
+  mGraphics->SetContentScale(1.0f);
+  mGraphics->PrepareView();
+  EXPECT_EQ(1.0f, mGraphics->GetContentScale());
+  EXPECT_EQ("200x100", deviceSize());
+
+  // Without the resource another editor gets 1; so does one that asks for less.
+  IGraphicsLinux other(nullptr, 200, 100, 0);
+  setDpi("Xft.dpi:\t72\n");
+  other.PrepareView();
+  EXPECT_EQ(1.0f, other.GetContentScale());
+  setDpi(nullptr);
+  other.PrepareView();
+  EXPECT_EQ(1.0f, other.GetContentScale());
+}
 
 TEST_F(X11Editor, RegistersWithTheRunLoopWhileOpen)
 {

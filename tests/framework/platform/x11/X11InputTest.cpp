@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "framework/gui/IPopupMenu.h"
+#include "framework/platform/x11/DesktopScale.h"
 #include "framework/platform/x11/DesktopTools.h"
 #include "framework/platform/x11/TextFieldModel.h"
 #include "framework/platform/x11/X11Input.h"
@@ -19,6 +20,33 @@
 
 namespace
 {
+
+TEST(X11Resources, XftDpiGivesTheScaleAt96ToOne)
+{
+  const std::pair<const char*, float> cases[] = {
+      {"Xft.dpi:\t144\n", 1.5f},
+      {"Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n", 2.0f},
+      {"  Xft.dpi :  120.0  \r\n", 1.25f},
+      {"Xft.dpi:\t96", 1.0f},
+      {"Xft.dpi:\t72\n", 0.75f},
+      {"Xft.dpi:\t144\nXft.dpi:\t288\n", 3.0f}, // the later line holds, as in xrdb
+      {"Xft.dpi:\t144\nXft.dpi:\tlarge\n", 1.5f},
+      {"", 0.0f},
+      {"Xcursor.size:\t48\n", 0.0f},
+      {"Xft.dpiX:\t144\n", 0.0f},
+      {"Xft.dpi\t144\n", 0.0f},
+      {"Xft.dpi:\t144dpi\n", 0.0f},
+      {"Xft.dpi:\t\n", 0.0f},
+      {"Xft.dpi:\t-96\n", 0.0f},
+      {"Xft.dpi:\t0\n", 0.0f},
+      {"Xft.dpi:\tnan\n", 0.0f},
+      {"Xft.dpi:\tinf\n", 0.0f},
+      {"XXft.dpi:\t144\n", 0.0f},
+  };
+  for (const auto& c : cases)
+    EXPECT_FLOAT_EQ(c.second, x11::ScaleFromResources(c.first)) << c.first;
+  EXPECT_EQ(0.0f, x11::ScaleFromResources(nullptr));
+}
 
 TEST(X11Input, ButtonsAndModifiers)
 {
