@@ -1,9 +1,9 @@
 #include "framework/gui/EditorPreferences.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <system_error>
 #include <thread>
@@ -14,7 +14,7 @@ namespace editorprefs
 namespace
 {
 // A preference file is a few bytes; anything longer is not ours.
-constexpr long kMaxFileBytes = 4096;
+constexpr std::streamsize kMaxFileBytes = 4096;
 
 bool IsPlainName(const std::string& name)
 {
@@ -73,24 +73,16 @@ int ParseZoomPercent(const std::string& text)
 int ReadZoomPercent(const std::string& file)
 {
   if (file.empty()) return kDefaultZoomPercent;
-  FILE* f = std::fopen(file.c_str(), "rb");
-  if (!f) return kDefaultZoomPercent;
-  std::string text;
-  char buf[512];
-  size_t n;
-  bool tooLong = false;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-  {
-    text.append(buf, n);
-    if (static_cast<long>(text.size()) > kMaxFileBytes)
-    {
-      tooLong = true;
-      break;
-    }
-  }
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  return tooLong || failed ? kDefaultZoomPercent : ParseZoomPercent(text);
+  std::ifstream in(std::filesystem::u8path(file), std::ios::binary);
+  if (!in) return kDefaultZoomPercent;
+  std::string text(kMaxFileBytes + 1, '\0');
+  in.read(&text[0], static_cast<std::streamsize>(text.size()));
+  // A folder opens, and then reads nothing but an error.
+  if (in.bad() || (in.fail() && !in.eof())) return kDefaultZoomPercent;
+  const std::streamsize n = in.gcount();
+  if (n > kMaxFileBytes) return kDefaultZoomPercent;
+  text.resize(static_cast<size_t>(n));
+  return ParseZoomPercent(text);
 }
 
 bool WriteZoomPercent(const std::string& file, int percent)
@@ -98,26 +90,30 @@ bool WriteZoomPercent(const std::string& file, int percent)
   if (file.empty() || !IsOfferedZoom(percent)) return false;
   namespace fs = std::filesystem;
   std::error_code ec;
-  const fs::path target(file);
+  const fs::path target = fs::u8path(file);
   fs::create_directories(target.parent_path(), ec);
   if (ec) return false;
   // A name of its own per thread and moment, so editors saving at once (on threads of their own,
   // or in other processes) never write into one file.
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  const std::string temp = file + ".new-" + std::to_string(stamp) + "-" +
-                           std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id()));
-  FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  const bool written = std::fprintf(f, "zoom=%d\n", percent) > 0;
-  if (std::fclose(f) != 0 || !written)
+  fs::path temp = target;
+  temp += ".new-" + std::to_string(stamp) + "-" +
+          std::to_string(std::hash<std::thread::id>()(std::this_thread::get_id()));
   {
-    std::remove(temp.c_str());
-    return false;
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out << "zoom=" << percent << "\n";
+    out.close();
+    if (!out)
+    {
+      fs::remove(temp, ec);
+      return false;
+    }
   }
   fs::rename(temp, target, ec);
   if (ec)
   {
-    std::remove(temp.c_str());
+    std::error_code ignored;
+    fs::remove(temp, ignored);
     return false;
   }
   return true;

@@ -49,6 +49,8 @@ public:
   void DesktopPath(StringBuf* path) override;
   void AppSupportPath(StringBuf* path, bool isSystem = false) override;
   void SandboxSafeAppSupportPath(StringBuf* path) override;
+  // The roaming application data folder (%APPDATA%).
+  void UserConfigPath(StringBuf* path) override;
   void PromptForFile(StringBuf* fileName, EFileAction action = kFileOpen,
                      StringBuf* directory = nullptr, const char* extensions = "") override;
   bool PromptForColor(IColor*, const char* = "") override { return false; }

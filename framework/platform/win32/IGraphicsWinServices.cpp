@@ -176,6 +176,11 @@ void IGraphicsWin::SandboxSafeAppSupportPath(StringBuf* path)
   if (path) path->Set(KnownFolder(FOLDERID_Music).c_str());
 }
 
+void IGraphicsWin::UserConfigPath(StringBuf* path)
+{
+  if (path) path->Set(KnownFolder(FOLDERID_RoamingAppData).c_str());
+}
+
 // ---- Clipboard ----
 
 bool IGraphicsWin::GetTextFromClipboard(StringBuf* str)
