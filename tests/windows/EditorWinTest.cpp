@@ -25,6 +25,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <commctrl.h>
+
 namespace
 {
 
@@ -459,6 +461,42 @@ TEST_F(WinEditor, ClosingLeavesNothingBehind)
   EXPECT_LE(gdiAfter, gdi);
   EXPECT_LE(windowsAfter, windows);
   EXPECT_FALSE(GetClassInfoExW(self, cls.c_str(), &info));
+}
+
+TEST_F(WinEditor, TooltipsCoverTheShownControlsAndAnswerForTheOneUnderThePointer)
+{
+  mGui->EnableTooltips(true);
+  mGui->HandleMouseOver(true);
+  mControl->SetTooltip("Band gain");
+  HWND w = Open();
+  ASSERT_NE(w, nullptr);
+  HWND tips = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM out) -> BOOL
+      {
+        wchar_t name[64] = {};
+        GetClassNameW(h, name, 63);
+        if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+        *reinterpret_cast<HWND*>(out) = h;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&tips));
+  ASSERT_NE(tips, nullptr);
+  EXPECT_EQ(GetWindow(tips, GW_OWNER), mHost) << "popups belong to the top-level window";
+  EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 2) << "the background and the control";
+
+  SendMessageW(w, WM_MOUSEMOVE, 0, At(50, 30));
+  NMTTDISPINFOW info{};
+  info.hdr.hwndFrom = tips;
+  info.hdr.idFrom = 1;
+  info.hdr.code = TTN_GETDISPINFOW;
+  SendMessageW(w, WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&info));
+  ASSERT_NE(info.lpszText, nullptr);
+  EXPECT_EQ(std::wstring(info.lpszText), L"Band gain");
+
+  mGui->CloseWindow();
+  EXPECT_FALSE(IsWindow(tips));
 }
 
 TEST_F(WinEditor, SurvivesAHostThatDestroysItsWindowFirst)

@@ -220,7 +220,8 @@ void IGraphicsWin::MakeTooltips()
 
 void IGraphicsWin::FreeTooltips()
 {
-  // Owned by the editor window, so it would go with it; gone now, so nothing outlives the view.
+  // Owned by the host's top-level window (a popup's owner is never a child), so it would
+  // outlive the view: it goes with the editor window.
   if (mTooltipWindow && IsWindow(H(mTooltipWindow))) DestroyWindow(H(mTooltipWindow));
   mTooltipWindow = nullptr;
   mTooltipCount = 0;
