@@ -575,10 +575,10 @@ private:
       if (timer && msg.hwnd) ++mWindowTimerMessages;
       if (timer && !msg.hwnd) ++mThreadTimerMessages;
       Cost* cost = timer && msg.hwnd ? &mTick : paint ? &mPaint : nullptr;
-      const double wall0 = cost ? WallSeconds() : 0.0, cpu0 = cost ? ThreadCpuSeconds() : 0.0;
+      const double wall0 = cost ? WallSeconds() : 0.0;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
-      if (cost) cost->Add(WallSeconds() - wall0, ThreadCpuSeconds() - cpu0);
+      if (cost) cost->Add(WallSeconds() - wall0);
     }
   }
 
@@ -689,11 +689,12 @@ private:
     const double process = ProcessCpuSeconds() - mProcessCpuStart;
     const double audio = mAudio.CpuSeconds() - mAudioCpuStart;
     auto percent = [wall](double cpu) { return wall > 0 ? 100.0 * cpu / wall : 0.0; };
-    Say("%s: %llu plug-in timer calls (%.1f a second), mean %.1f us (cpu %.1f us), max %.1f us; "
-        "%llu paints, mean %.1f us, max %.1f us; over %.1f s the host thread used %.2f%% of a "
-        "core, the audio thread %.2f%%, the process %.2f%%\n",
+    // Per call only wall time: Wine counts a thread's CPU in steps of 10 ms.
+    Say("%s: %llu plug-in timer calls (%.1f a second), mean %.1f us, max %.1f us; %llu paints, "
+        "mean %.1f us, max %.1f us; over %.1f s the host thread used %.2f%% of a core, the audio "
+        "thread %.2f%%, the process %.2f%%\n",
         title, static_cast<unsigned long long>(mTick.calls),
-        wall > 0 ? static_cast<double>(mTick.calls) / wall : 0.0, mTick.MeanUs(), mTick.MeanCpuUs(),
+        wall > 0 ? static_cast<double>(mTick.calls) / wall : 0.0, mTick.MeanUs(),
         1e6 * mTick.wallMax, static_cast<unsigned long long>(mPaint.calls), mPaint.MeanUs(),
         1e6 * mPaint.wallMax, wall, percent(gui), percent(audio), percent(process));
   }
@@ -701,16 +702,14 @@ private:
   struct Cost
   {
     uint64_t calls = 0;
-    double wallSum = 0.0, wallMax = 0.0, cpuSum = 0.0;
-    void Add(double wall, double cpu)
+    double wallSum = 0.0, wallMax = 0.0;
+    void Add(double wall)
     {
       ++calls;
       wallSum += wall;
-      cpuSum += cpu;
       wallMax = std::max(wallMax, wall);
     }
     double MeanUs() const { return calls ? 1e6 * wallSum / static_cast<double>(calls) : 0.0; }
-    double MeanCpuUs() const { return calls ? 1e6 * cpuSum / static_cast<double>(calls) : 0.0; }
   };
   struct HostTimer
   {
