@@ -16,7 +16,7 @@ export CCACHE_NOHASHDIR := 1
 LAUNCHER := -DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)
 endif
 
-.PHONY: deps deps-bench configure build demo test test-release test-asan test-tsan test-fuzz test-windows windows fuzz bench format clean
+.PHONY: deps deps-bench configure build demo test test-release test-asan test-tsan test-fuzz test-windows windows fuzz bench bench-windows format clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -86,6 +86,10 @@ bench: deps-bench build
 	$(BUILD)/bench/gui/tarvo_editor_bench
 	bash bench/gui/idle.sh $(BUILD)
 	bash bench/sidebyside/compare.sh $(BUILD)
+
+# The Windows editor's redraw tick and idle CPU under Wine, on a private X server.
+bench-windows: windows
+	bash scripts/xvfb.sh bash bench/windows/idle-wine.sh $(WIN_BUILD)
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
