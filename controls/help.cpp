@@ -1,8 +1,11 @@
 #include "controls/help.h"
 
+#include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "framework/core/IAudioPlugin.h"
+#include "framework/gui/EditorPreferences.h"
 #include "framework/gui/IGraphics.h"
 #include "framework/gui/IPopupMenu.h"
 
@@ -28,7 +31,7 @@ void HelpMenu::OnMouseDown(int, int, IMouseMod* mod)
   IGraphics* gui = GetGUI();
   if (mod && mod->L && gui)
   {
-    IPopupMenu menu;
+    IPopupMenu menu, zoom;
     menu.AddItem("User Manual");
     menu.AddSeparator();
     menu.AddItem("Website");
@@ -38,7 +41,26 @@ void HelpMenu::OnMouseDown(int, int, IMouseMod* mod)
     menu.AddItem("SoundCloud");
     menu.AddItem("Twitter");
     menu.AddItem("YouTube");
-    if (IPopupMenu* chosen = gui->CreateIPopupMenu(&menu, &mRECT))
+    menu.AddSeparator();
+    for (int percent : editorprefs::kZoomPercents)
+    {
+      char text[16];
+      std::snprintf(text, sizeof text, "%d%%", percent);
+      zoom.AddItem(text, -1,
+                   percent == gui->GetZoomPercent() ? IPopupMenuItem::kChecked
+                                                    : IPopupMenuItem::kNoFlags);
+    }
+    menu.AddItem("Zoom", &zoom);
+    IPopupMenu* chosen = gui->CreateIPopupMenu(&menu, &mRECT);
+    if (chosen == &zoom)
+    {
+      const int idx = chosen->GetChosenItemIdx();
+      // A host that refuses the new size leaves the editor, the check mark and the saved choice
+      // as they were: the musician sees nothing change, which is what happened.
+      if (idx >= 0 && idx < static_cast<int>(std::size(editorprefs::kZoomPercents)))
+        gui->ChooseZoom(editorprefs::kZoomPercents[idx]);
+    }
+    else if (chosen)
     {
       StringBuf target;
       switch (chosen->GetChosenItemIdx())

@@ -1,6 +1,7 @@
 #pragma once
 // The help button: an invisible button whose menu opens the user manual shipped in the plug-in's
-// bundle and the vendor's web pages.
+// bundle and the vendor's web pages, and sets the editor's zoom (a submenu at its end: the one
+// menu of the editor that is not about the sound).
 
 #include <string>
 #include <utility>
@@ -32,7 +33,8 @@ public:
     kFacebook = 5,
     kSoundCloud = 6,
     kTwitter = 7,
-    kYouTube = 8
+    kYouTube = 8,
+    kZoom = 10 // the submenu of editorprefs::kZoomPercents, the current one checked
   };
 
   HelpMenu(IAudioPlugin* plug, IRECT rect, HelpLinks links, const IColor* color = &COLOR_BLUE)

@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,7 @@
 #include "framework/platform/headless/IGraphicsHeadless.h"
 #include "product/Tarvo.h"
 #include "product/VendorInfo.h"
+#include "public.sdk/source/common/memorystream.h"
 
 namespace
 {
@@ -40,6 +44,12 @@ public:
   int mProgramChanges = 0;
   int mParamReports = 0;
 };
+
+std::string ReadBytes(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 bool FileExists(const std::string& path)
 {
@@ -384,14 +394,91 @@ TEST_F(EditorTest, HelpMenuHandsTheManualAndTheVendorPagesToTheBrowser)
                                              TARVO_TWITTER_URL,
                                              TARVO_YOUTUBE_URL};
   EXPECT_EQ(mGui->GetOpenedURLs(), expected);
-  const std::vector<std::string> menu = {"User Manual", "-",          "Website", "Support", "-",
-                                         "Facebook",    "SoundCloud", "Twitter", "YouTube"};
+  const std::vector<std::string> menu = {"User Manual", "-",        "Website",    "Support",
+                                         "-",           "Facebook", "SoundCloud", "Twitter",
+                                         "YouTube",     "-",        "Zoom",       "  100%\tchecked",
+                                         "  125%",      "  150%",   "  175%",     "  200%"};
   EXPECT_EQ(mGui->GetPopups()[0].mLines, menu);
 
   Click(804, 19);                         // dismissed
   Click(804, 19, IMouseMod(false, true)); // right button: no menu
   EXPECT_EQ(mGui->GetOpenedURLs().size(), 7u);
   EXPECT_EQ(mGui->GetPopups().size(), 8u);
+}
+
+// The zoom belongs to the musician, not to the song: chosen in the help menu, it is kept in the
+// user's configuration folder, and the plug-in's state and its program and bank files stay the
+// same bytes.
+TEST_F(EditorTest, ZoomFromTheHelpMenuIsTheUsersAndLeavesTheSongAlone)
+{
+  char tmpl[] = "/tmp/tarvo-zoom-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string savedHome = saved ? saved : "";
+  setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+
+  auto state = [&](bool component)
+  {
+    Steinberg::MemoryStream stream;
+    if (component)
+      static_cast<Steinberg::Vst::IComponent*>(mPlug)->getState(&stream);
+    else
+      static_cast<Steinberg::Vst::IEditController*>(mPlug)->getState(&stream);
+    return std::string(stream.getData(), static_cast<size_t>(stream.getSize()));
+  };
+  auto files = [&](const std::string& tag)
+  {
+    const std::string fxp = dir + "/" + tag + ".fxp", fxb = dir + "/" + tag + ".fxb";
+    EXPECT_TRUE(mPlug->SaveProgramAsFXP(StringBuf(fxp.c_str())));
+    EXPECT_TRUE(mPlug->SaveBankAsFXB(StringBuf(fxb.c_str())));
+    return ReadBytes(fxp) + "|" + ReadBytes(fxb);
+  };
+  SetFromGUI(kGain1 + 2, -4.5);
+  const std::string component = state(true), controller = state(false), presets = files("before");
+
+  mGui->QueuePopupChoice("Zoom/150%");
+  Click(804, 19);
+  EXPECT_EQ(150, mGui->GetZoomPercent());
+  const std::string prefs = dir + "/Velkor Audio/Tarvo.conf";
+  EXPECT_EQ("zoom=150\n", ReadBytes(prefs));
+  Click(804, 19); // dismissed: the menu shows the zoom in use
+  const std::vector<std::string>& lines = mGui->GetPopups().back().mLines;
+  EXPECT_EQ("  150%\tchecked", lines[lines.size() - 3]);
+  EXPECT_EQ("  100%", lines[lines.size() - 5]);
+
+  EXPECT_EQ(component, state(true));
+  EXPECT_EQ(controller, state(false));
+  EXPECT_EQ(presets, files("after"));
+  // Loading a program or a song's state keeps the zoom too.
+  EXPECT_TRUE(mPlug->LoadProgramFromFXP(StringBuf((dir + "/before.fxp").c_str())));
+  Steinberg::MemoryStream stream;
+  stream.write(const_cast<char*>(component.data()), static_cast<Steinberg::int32>(component.size()),
+               nullptr);
+  stream.seek(0, Steinberg::IBStream::kIBSeekSet, nullptr);
+  EXPECT_EQ(Steinberg::kResultOk,
+            static_cast<Steinberg::Vst::IComponent*>(mPlug)->setState(&stream));
+  EXPECT_EQ(150, mGui->GetZoomPercent());
+
+  // A host that refuses the new size: nothing changes, nothing is remembered.
+  struct Refusing : IPlatformViewHost
+  {
+    bool RequestDeviceSize(int, int) override { return false; }
+  } refusing;
+  mGui->SetViewHost(&refusing);
+  ASSERT_NE(nullptr, mGui->OpenWindow(nullptr));
+  mGui->QueuePopupChoice("Zoom/200%");
+  Click(804, 19);
+  EXPECT_EQ(150, mGui->GetZoomPercent());
+  EXPECT_EQ("zoom=150\n", ReadBytes(prefs));
+  mGui->CloseWindow();
+  mGui->SetViewHost(nullptr);
+
+  if (saved)
+    setenv("XDG_CONFIG_HOME", savedHome.c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
+  std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 TEST_F(EditorTest, ManualIsFoundInTheBundleHoldingTheModule)

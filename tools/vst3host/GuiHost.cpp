@@ -262,7 +262,7 @@ private:
 class PlugFrame : public IPlugFrame, public Linux::IRunLoop
 {
 public:
-  PlugFrame(RunLoop& loop, bool offerRunLoop, std::function<void(IPlugView*, ViewRect*)> resize)
+  PlugFrame(RunLoop& loop, bool offerRunLoop, std::function<bool(IPlugView*, ViewRect*)> resize)
       : mLoop(loop), mOfferRunLoop(offerRunLoop), mResize(std::move(resize))
   {
   }
@@ -271,8 +271,7 @@ public:
   tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) override
   {
     if (!view || !newSize) return kInvalidArgument;
-    mResize(view, newSize);
-    return kResultOk;
+    return mResize(view, newSize) ? kResultOk : kResultFalse;
   }
   tresult PLUGIN_API registerEventHandler(Linux::IEventHandler* handler,
                                           Linux::FileDescriptor fd) override
@@ -316,7 +315,7 @@ public:
 private:
   RunLoop& mLoop;
   bool mOfferRunLoop;
-  std::function<void(IPlugView*, ViewRect*)> mResize;
+  std::function<bool(IPlugView*, ViewRect*)> mResize;
 };
 
 // ---- Screenshots ----
@@ -401,7 +400,7 @@ public:
   GuiSession(PluginInstance& instance, const GuiOptions& options)
       : GuiScript(instance, options),
         mFrame(mLoop, options.runLoop,
-               [this](IPlugView* view, ViewRect* r) { OnResizeRequest(view, r); }),
+               [this](IPlugView* view, ViewRect* r) { return OnResizeRequest(view, r); }),
         mAudio(instance)
   {
   }
@@ -556,11 +555,17 @@ private:
     XFlush(mDisplay);
   }
 
-  void OnResizeRequest(IPlugView* view, ViewRect* r)
+  bool OnResizeRequest(IPlugView* view, ViewRect* r)
   {
+    if (mOptions.fixedSize)
+    {
+      Say("gui: resizeView %dx%d refused\n", r->getWidth(), r->getHeight());
+      return false;
+    }
     Say("gui: resizeView %dx%d\n", r->getWidth(), r->getHeight());
     ResizeHostWindow(r->getWidth(), r->getHeight());
     view->onSize(r);
+    return true;
   }
 
   void HostEvents()

@@ -41,8 +41,9 @@ struct GuiOptions
   std::string script;  // file, or "-" for standard input
   bool runLoop = true; // false: the plug frame offers no IRunLoop (X11)
   bool audio = true;
-  float scale = 1.0f;                         // content scale handed to the view
-  double seconds = 0.0;                       // > 0: quit after that long
+  float scale = 1.0f;     // content scale handed to the view
+  bool fixedSize = false; // the plug frame refuses every resizeView, as some hosts' windows do
+  double seconds = 0.0;   // > 0: quit after that long
   std::function<std::string()> gestureReport; // for "gestures"
 };
 

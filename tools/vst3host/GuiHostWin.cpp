@@ -315,7 +315,7 @@ Resources CountResources()
 class PlugFrame : public IPlugFrame
 {
 public:
-  explicit PlugFrame(std::function<void(IPlugView*, ViewRect*)> resize) : mResize(std::move(resize))
+  explicit PlugFrame(std::function<bool(IPlugView*, ViewRect*)> resize) : mResize(std::move(resize))
   {
   }
   virtual ~PlugFrame() = default;
@@ -323,8 +323,7 @@ public:
   tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) override
   {
     if (!view || !newSize) return kInvalidArgument;
-    mResize(view, newSize);
-    return kResultOk;
+    return mResize(view, newSize) ? kResultOk : kResultFalse;
   }
   tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
   {
@@ -343,7 +342,7 @@ public:
   uint32 PLUGIN_API release() override { return 1000; }
 
 private:
-  std::function<void(IPlugView*, ViewRect*)> mResize;
+  std::function<bool(IPlugView*, ViewRect*)> mResize;
 };
 
 // ---- The session ----
@@ -353,7 +352,8 @@ class GuiSession : public GuiScript
 public:
   GuiSession(PluginInstance& instance, const GuiOptions& options)
       : GuiScript(instance, options),
-        mFrame([this](IPlugView* view, ViewRect* r) { OnResizeRequest(view, r); }), mAudio(instance)
+        mFrame([this](IPlugView* view, ViewRect* r) { return OnResizeRequest(view, r); }),
+        mAudio(instance)
   {
   }
 
@@ -483,11 +483,17 @@ private:
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  void OnResizeRequest(IPlugView* view, ViewRect* r)
+  bool OnResizeRequest(IPlugView* view, ViewRect* r)
   {
+    if (mOptions.fixedSize)
+    {
+      Say("gui: resizeView %dx%d refused\n", r->getWidth(), r->getHeight());
+      return false;
+    }
     Say("gui: resizeView %dx%d\n", r->getWidth(), r->getHeight());
     ResizeHostWindow(r->getWidth(), r->getHeight());
     view->onSize(r);
+    return true;
   }
 
   // ---- The view ----

@@ -47,7 +47,7 @@ constexpr const char* kUsage =
     "  vst3host bench BUNDLE [--seconds N] [--block N]\n"
     "  vst3host gui BUNDLE [--preset NAME|INDEX] [--set \"NAME=VALUE\"]... [--screenshot FILE\n"
     "               [--after MS]] [--script FILE|-] [--seconds N] [--scale 2] [--no-audio]\n"
-    "               [--no-run-loop]\n"
+    "               [--no-run-loop] [--fixed-size]\n"
     "\n"
     "IN is an audio file or a generated signal: noise:SECONDS, sweep:SECONDS, impulse.\n"
     "OUT is written as a float WAV file of 32 bits (or 64 with --bits 64). --set takes plain\n"
@@ -58,7 +58,9 @@ constexpr const char* kUsage =
     "controller state; any other file holds the raw host state stream (the controller's state of\n"
     "a single-component plug-in, else the component's).\n"
     "gui opens the editor in a window with audio running through the plug-in, prints every edit\n"
-    "the editor reports, and runs the commands of --script (see tools/vst3host/GuiHost.h).\n";
+    "the editor reports, and runs the commands of --script (see tools/vst3host/GuiHost.h).\n"
+    "--fixed-size makes it refuse every size the editor asks for, as hosts with fixed windows "
+    "do.\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
@@ -82,6 +84,7 @@ struct Options
   std::string script;
   bool noRunLoop = false;
   bool noAudio = false;
+  bool fixedSize = false;
   double scale = 1.0;
 };
 
@@ -167,6 +170,8 @@ bool ParseOptions(int argc, char** argv, int first, const std::vector<std::strin
       options.noRunLoop = true;
     else if (arg == "--no-audio")
       options.noAudio = true;
+    else if (arg == "--fixed-size")
+      options.fixedSize = true;
     else if (arg == "--screenshot" || arg == "--script")
     {
       if (!value(text)) return false;
@@ -833,6 +838,7 @@ int CommandGui(const Options& options)
   gui.runLoop = !options.noRunLoop;
   gui.audio = !options.noAudio;
   gui.scale = static_cast<float>(options.scale);
+  gui.fixedSize = options.fixedSize;
   gui.seconds = options.secondsGiven ? options.seconds : 0.0;
   gui.gestureReport = GestureReport;
   const int result = RunGui(instance, gui);
@@ -894,7 +900,7 @@ int main(int argc, char** argv)
   {
     if (!ParseOptions(argc, argv, 2,
                       {"--preset", "--set", "--screenshot", "--after", "--script", "--seconds",
-                       "--scale", "--no-audio", "--no-run-loop"},
+                       "--scale", "--no-audio", "--no-run-loop", "--fixed-size"},
                       options, error))
       return Usage(error);
     return CommandGui(options);

@@ -383,6 +383,119 @@ TEST_F(ScaledVstHostGui, EditorsTakeClicksAndDragsWhereTheyAreDrawn)
   }
 }
 
+// A configuration folder of the test's own for the hosts it starts (the zoom is kept there).
+class ConfigHome
+{
+public:
+  ConfigHome()
+  {
+    char tmpl[] = "/tmp/tarvo-gui-config-XXXXXX";
+    if (mkdtemp(tmpl)) mDir = tmpl;
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    mHad = old != nullptr;
+    if (old) mOld = old;
+    setenv("XDG_CONFIG_HOME", mDir.c_str(), 1);
+  }
+  ~ConfigHome()
+  {
+    if (mHad)
+      setenv("XDG_CONFIG_HOME", mOld.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+    if (!mDir.empty()) xtest::Run({"rm", "-rf", mDir});
+  }
+  std::string Zoom() const
+  {
+    std::ifstream in(mDir + "/Velkor Audio/Tarvo.conf");
+    std::string line;
+    std::getline(in, line);
+    return line;
+  }
+
+private:
+  std::string mDir, mOld;
+  bool mHad = false;
+};
+
+// The help menu's zoom by keys, from the help button at device position (x, y): eight entries
+// down to "Zoom", into its submenu (on its first entry, 100%), then `down` entries further.
+int ChooseZoom(int x, int y, int down)
+{
+  std::vector<std::string> args = {"mousemove",
+                                   std::to_string(x),
+                                   std::to_string(y),
+                                   "click",
+                                   "1",
+                                   "sleep",
+                                   "0.4",
+                                   "key",
+                                   "--delay",
+                                   "30"};
+  for (int i = 0; i < 8; ++i)
+    args.push_back("Down");
+  args.push_back("Right");
+  for (int i = 0; i < down; ++i)
+    args.push_back("Down");
+  args.push_back("Return");
+  return Xdo(args);
+}
+
+TEST_F(ScaledVstHostGui, ZoomFromTheHelpMenuResizesTheWindowAndIsRemembered)
+{
+  ConfigHome config;
+  ASSERT_TRUE(mHost.Start());
+  mHost.Mark();
+  ASSERT_EQ(0, ChooseZoom(804, 19, 4));
+  EXPECT_FALSE(mHost.WaitFor("gui: resizeView 2060x872").empty());
+  EXPECT_EQ("zoom=200", config.Zoom());
+  // The editor answers at its new size: band 1's bandwidth switch where it is drawn now.
+  ASSERT_EQ(0, Xdo({"mousemove", "168", "596", "sleep", "0.2", "click", "1"}));
+  EXPECT_FALSE(mHost.WaitFor("endEdit 16").empty());
+  EXPECT_EQ(0, mHost.Stop());
+
+  // The next editor opens at the user's zoom; back to 100% from there.
+  GuiHost again;
+  ASSERT_TRUE(again.Start());
+  EXPECT_FALSE(again.WaitFor("gui: editor open 2060x872").empty());
+  again.Mark();
+  ASSERT_EQ(0, ChooseZoom(2 * 804, 2 * 19, 0));
+  EXPECT_FALSE(again.WaitFor("gui: resizeView 1030x436").empty());
+  EXPECT_EQ("zoom=100", config.Zoom());
+  EXPECT_EQ(0, again.Stop());
+}
+
+TEST_F(VstHostGui, AHostThatRefusesTheSizeKeepsTheEditorAsItWas)
+{
+  ConfigHome config;
+  ASSERT_TRUE(mHost.Start({"--fixed-size"}));
+  mHost.Mark();
+  ASSERT_EQ(0, ChooseZoom(804, 19, 2));
+  EXPECT_FALSE(mHost.WaitFor("gui: resizeView 1545x654 refused").empty());
+  EXPECT_EQ("", config.Zoom()); // nothing remembered
+  // Still at 100%: band 1's bandwidth switch where it was.
+  mHost.Mark();
+  ASSERT_EQ(0, Xdo({"mousemove", "84", "298", "sleep", "0.2", "click", "1"}));
+  EXPECT_FALSE(mHost.WaitFor("endEdit 16").empty());
+  EXPECT_EQ(1.0, ValueOf(mHost.Ask("param 16", "param: 16")));
+  EXPECT_EQ(0, mHost.Stop());
+}
+
+// Without a scale from the host, the desktop's Xft.dpi sets it; a host's scale wins.
+TEST_F(ScaledVstHostGui, XftDpiScalesTheEditorUnlessTheHostGivesAScale)
+{
+  if (!xtest::OnPath("xprop")) GTEST_SKIP() << "no xprop";
+  ConfigHome config;
+  ASSERT_EQ(0, xtest::Run({"xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set",
+                           "RESOURCE_MANAGER", "Xft.antialias:\t1\nXft.dpi:\t192\n"}));
+  ASSERT_TRUE(mHost.Start());
+  EXPECT_FALSE(mHost.WaitFor("gui: editor open 2060x872").empty());
+  EXPECT_EQ(0, mHost.Stop());
+  GuiHost scaled;
+  ASSERT_TRUE(scaled.Start({"--scale", "1.5"}));
+  EXPECT_FALSE(scaled.WaitFor("gui: editor open 1545x654").empty());
+  EXPECT_EQ(0, scaled.Stop());
+}
+
 // Every way the editor reports an edit, in one session with audio running: each edit must be a
 // gesture of its own parameter, as the host's check sees it.
 TEST_F(VstHostGui, EveryEditPathKeepsTheGestureRule)
