@@ -67,14 +67,20 @@ void ReleaseClass()
   if (gClassUsers > 0 && --gClassUsers == 0) UnregisterClassW(ClassName().c_str(), ThisModule());
 }
 
-// The window's DPI as a scale, where the system can tell (Windows 10 1607 and later).
-float WindowDpiScale(HWND hwnd)
+// The desktop's DPI as a scale: the system's (Windows 10 1607 and later), else the screen's.
+// A program that did not declare itself DPI-aware is told 96, and then draws at 1.
+float SystemDpiScale()
 {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (!getDpi || !hwnd) return 1.0f;
-  const UINT dpi = getDpi(hwnd);
+  using GetDpiForSystemFn = UINT(WINAPI*)();
+  static const auto getDpi = reinterpret_cast<GetDpiForSystemFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem")));
+  UINT dpi = getDpi ? getDpi() : 0;
+  if (!dpi)
+  {
+    HDC screen = GetDC(nullptr);
+    dpi = screen ? static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX)) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+  }
   return dpi ? static_cast<float>(dpi) / 96.0f : 1.0f;
 }
 
@@ -132,10 +138,9 @@ bool IGraphicsWin::IsPlatformTypeSupported(const char* type)
   return type && std::strcmp(type, kPlatformHWND) == 0;
 }
 
-void IGraphicsWin::SetContentScale(float scale)
+float IGraphicsWin::DesktopScale()
 {
-  mHostScale = true;
-  IGraphics::SetContentScale(scale);
+  return SystemDpiScale();
 }
 
 // ---- Opening and closing ----
@@ -147,7 +152,6 @@ void* IGraphicsWin::OpenWindow(void* parent)
   if (!UseClass()) return nullptr;
   mClassRegistered = true;
   HWND parentWnd = H(parent);
-  if (!mHostScale && parentWnd) IGraphics::SetContentScale(WindowDpiScale(parentWnd));
   // The surface at the scale the window opens with.
   if (!SyncDeviceScale() && !GetDrawBitmap()) PrepDraw();
   const uint32_t* bits = nullptr;

@@ -31,8 +31,6 @@ public:
   // ---- IPlatformView ----
   // "HWND": the parent is the host's window handle.
   bool IsPlatformTypeSupported(const char* type) override;
-  // The host's own scale wins over the window's DPI from then on.
-  void SetContentScale(float scale) override;
   bool OnForwardedKey(const IForwardedKey& key) override;
 
   // ---- Platform operations ----
@@ -76,6 +74,10 @@ public:
   // The text field's messages it acts on before the field does; true when handled (*result).
   bool HandleFieldMessage(unsigned msg, uintptr_t wParam, intptr_t lParam, intptr_t* result);
 
+protected:
+  // The system's DPI (96 dpi is 1), for when the host gives no scale.
+  float DesktopScale() override;
+
 private:
   struct Gdi;       // the window's DIB section and its memory context
   struct TextEntry; // the native text field
@@ -117,7 +119,6 @@ private:
   void* mTooltipWindow = nullptr; // HWND
   std::wstring mTooltipText;
   int mTooltipCount = 0;
-  bool mHostScale = false; // the host called SetContentScale
 
   unsigned mButtonsDown = 0; // 1 left, 2 right
   bool mTrackingLeave = false;
