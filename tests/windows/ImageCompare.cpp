@@ -1,8 +1,8 @@
 // tarvo-image-compare EXPECTED.png ACTUAL.png DIFF.png [THRESHOLD [MAX_PERCENT]]
 //
 // Two pictures of the same editor, drawn on two platforms: the same size, and at most
-// MAX_PERCENT (default 1) of the pixels differing in some channel by more than THRESHOLD
-// (default 40 of 255). Text is antialiased by each system's own rasteriser, so its edges differ
+// MAX_PERCENT (default 0.35) of the pixels differing in some channel by more than THRESHOLD
+// (default 16 of 255). Text is antialiased by each system's own rasteriser, so its edges differ
 // a little everywhere; a control drawn in the wrong place, a missing image or a wrong colour
 // differs by much more, over more pixels. DIFF.png shows the expected picture dimmed, with every
 // pixel over the threshold in red, for a person to look at when the comparison fails.
@@ -22,8 +22,8 @@ int main(int argc, char** argv)
                  "usage: tarvo-image-compare EXPECTED ACTUAL DIFF [THRESHOLD [MAX_PERCENT]]\n");
     return 2;
   }
-  const int threshold = argc > 4 ? std::atoi(argv[4]) : 40;
-  const double maxPercent = argc > 5 ? std::atof(argv[5]) : 1.0;
+  const int threshold = argc > 4 ? std::atoi(argv[4]) : 16;
+  const double maxPercent = argc > 5 ? std::atof(argv[5]) : 0.35;
   std::unique_ptr<RasterMemBitmap> expected(RasterLoadPNG(argv[1]));
   std::unique_ptr<RasterMemBitmap> actual(RasterLoadPNG(argv[2]));
   if (!expected || !actual)

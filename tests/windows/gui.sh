@@ -235,6 +235,8 @@ screenshot=$(ask "screenshot $work/editor-wine.png" "screenshot:" 20) || fail "n
 stop_host
 "$snapshot" --preset "Voice Male" --silent --out "$work/editor-linux.png" > /dev/null \
   || fail "Linux snapshot"
-"$compare" "$work/editor-linux.png" "$work/editor-wine.png" "$work/editor-diff.png" \
+# GDI's text differs from FreeType's at glyph edges: 0.23% of the pixels by more than 16 of 255.
+# The smallest knob painted over with the panel behind it makes that 0.46%.
+"$compare" "$work/editor-linux.png" "$work/editor-wine.png" "$work/editor-diff.png" 16 0.35 \
   || fail "the editor under Wine differs from the Linux snapshot"
 echo "PASSED"
