@@ -155,7 +155,9 @@ wait_for "endEdit 38" > /dev/null || fail "preset list: $(since)"
 near "$(value_of "$(ask "param 0" "param: 0")")" 0.222222 || fail "preset list: band 1 not at -10 dB"
 echo "preset list: Electro Master"
 
-# The file menu's first entry opens a dialog to save a program; cancelling it writes nothing.
+# The file menu's first entry opens a dialog to save a program; cancelling it writes nothing
+# (Wine links the prefix's Documents and Desktop to the home folder: files newer than the mark).
+touch "$work/before-dialog"
 set_mark
 xdo $(at 367 18) click 1 sleep 0.6 key Down sleep 0.1 key Return
 dialog=''
@@ -173,7 +175,10 @@ done
 timeout 10 xdotool search --onlyvisible --name '^Save' > /dev/null 2>&1 && fail "the dialog stayed"
 ask "echo dialog" "echo: dialog" > /dev/null || fail "no answer after the dialog"
 [ "$(count performEdit)" = 0 ] || fail "cancelled dialog: $(since)"
-echo "file dialog: cancelled"
+written=$(find -L "$prefix/drive_c/users" "$work" -maxdepth 4 -newer "$work/before-dialog" \
+  -iname '*.fx[pb]' 2> /dev/null)
+[ -z "$written" ] || fail "the cancelled dialog wrote $written"
+echo "file dialog: cancelled, nothing written"
 
 # The help menu opens and goes again with Escape, changing nothing.
 windows_before=$(timeout 10 xdotool search --onlyvisible --name '' 2> /dev/null | wc -l)
