@@ -117,10 +117,8 @@ bool IGraphics::SetZoom(float zoom)
   // Set before asking: a host may ask for our size while it answers.
   mZoom.store(zoom);
   GetDeviceSize(&w, &h);
-  // The host owns the window it gave us: without its yes the editor keeps its size. A window
-  // of our own (no view host) follows at its next redraw.
-  IPlatformViewHost* host = mViewHost.load();
-  if ((w != oldW || h != oldH) && WindowIsOpen() && host && !host->RequestDeviceSize(w, h))
+  // The host owns the window it gave us: without its yes the editor keeps its size.
+  if ((w != oldW || h != oldH) && WindowIsOpen() && !HostAgreesToSize(w, h))
   {
     mZoom.store(old);
     Trace("IGraphics", __LINE__, "the host refused %dx%d: zoom stays at %d%%", w, h,
@@ -128,6 +126,12 @@ bool IGraphics::SetZoom(float zoom)
     return false;
   }
   return true;
+}
+
+bool IGraphics::HostAgreesToSize(int w, int h)
+{
+  IPlatformViewHost* host = mViewHost.load();
+  return !host || host->RequestDeviceSize(w, h);
 }
 
 int IGraphics::GetZoomPercent() const

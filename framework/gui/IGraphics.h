@@ -333,6 +333,10 @@ public:
 protected:
   // The scale the desktop asks editors to draw at, for when the host gives none (1: none asked).
   virtual float DesktopScale() { return 1.0f; }
+  // Whether an open editor may take w x h device pixels: the view host's answer, yes without one
+  // (a window of the editor's own follows at its next redraw).
+  virtual bool HostAgreesToSize(int w, int h);
+  bool HasViewHost() const { return mViewHost.load() != nullptr; }
   // Detaches every control and frees the surfaces (the destructor's and Resize's work).
   void DeleteControls();
   void DeleteSurfaces();

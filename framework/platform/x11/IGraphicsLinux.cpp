@@ -7,6 +7,7 @@
 #include <cstring>
 
 // Our headers before Xlib's, whose macros (Bool, CurrentTime) would rewrite their names.
+#include "framework/core/Trace.h"
 #include "raster/Raster.h"
 
 #include "framework/platform/x11/DesktopScale.h"
@@ -36,6 +37,18 @@ void IGraphicsLinux::SetResourceFolder(const char* folder)
 float IGraphicsLinux::DesktopScale()
 {
   return x11::DesktopScale();
+}
+
+bool IGraphicsLinux::HostAgreesToSize(int w, int h)
+{
+  // The menu that chose a zoom runs on the window's thread when the host gave no run loop; the
+  // plug frame must not be called from there, and there is no way to its thread.
+  if (HasViewHost() && mOwnThread.joinable() && std::this_thread::get_id() == mOwnThread.get_id())
+  {
+    Trace("IGraphicsLinux", __LINE__, "no host run loop: a new size cannot be asked for");
+    return false;
+  }
+  return IGraphics::HostAgreesToSize(w, h);
 }
 
 bool IGraphicsLinux::IsPlatformTypeSupported(const char* type)

@@ -100,6 +100,9 @@ public:
 protected:
   // Xft.dpi from the X server's resources (96 dpi is 1), read afresh on a connection of its own.
   float DesktopScale() override;
+  // A host without a run loop may only be called from its own thread: asked from the window's
+  // thread, the answer is no.
+  bool HostAgreesToSize(int w, int h) override;
 
 private:
   struct TextEntry;

@@ -254,6 +254,49 @@ TEST_F(X11Editor, ForwardedKeysAnswerWhatTheEngineAnsweredInEveryMode)
   EXPECT_EQ((std::vector<int>{0}), catcher->mKeys);
 }
 
+// A zoom chosen in the window: the host is asked from its own run loop; a host without one can
+// only be called from its own thread, so the window's thread takes its no for an answer.
+TEST_F(X11Editor, AZoomAsksTheHostOnlyFromTheHostsThread)
+{
+  struct ViewHost : IPlatformViewHost
+  {
+    bool RequestDeviceSize(int w, int h) override
+    {
+      mAsked.push_back(std::to_string(w) + "x" + std::to_string(h));
+      return true;
+    }
+    std::vector<std::string> mAsked;
+  } host;
+  // Space zooms to 200 %, any other key back to 100 %, as a menu in the window would.
+  struct ZoomKey : IControl
+  {
+    explicit ZoomKey(IGraphics* gui) : IControl(nullptr, IRECT(0, 0, 1, 1)), mGui(gui) {}
+    bool Draw(IGraphics*) override { return true; }
+    bool OnKeyDown(int, int, int key) override
+    {
+      mAnswers.push_back(mGui->SetZoom(key == 0 ? 2.0f : 1.0f));
+      return true;
+    }
+    IGraphics* mGui;
+    std::vector<bool> mAnswers;
+  };
+  auto* key = new ZoomKey(mGraphics.get());
+  mGraphics->AttachKeyCatcher(key);
+  mGraphics->SetViewHost(&host);
+  for (const bool ownThread : {false, true})
+  {
+    SCOPED_TRACE(ownThread ? "own thread" : "host run loop");
+    mGraphics->SetHostRunLoop(ownThread ? nullptr : &mLoop);
+    ASSERT_NE(nullptr, mGraphics->OpenWindow(nullptr));
+    EXPECT_TRUE(mGraphics->OnForwardedKey(ownThread ? Typed(U'q') : Named(IForwardedKey::kSpace)));
+    mGraphics->CloseWindow();
+  }
+  EXPECT_EQ((std::vector<bool>{true, false}), key->mAnswers);
+  EXPECT_EQ(std::vector<std::string>{"400x200"}, host.mAsked);
+  EXPECT_EQ(2.0f, mGraphics->GetZoom());
+  mGraphics->SetViewHost(nullptr);
+}
+
 TEST_F(X11Editor, TextFieldCommitsOnFocusLossAndOnTheWheel)
 {
   Display* d = XOpenDisplay(nullptr);
