@@ -250,6 +250,10 @@ public:
   // resources: folder/<last name without extension>.png. Empty when the name is not a ".png"
   // (case ignored), so every platform refuses the same names.
   static std::string ResourceImagePath(const char* resourceFolder, const char* name);
+  // The bundle a module lies in: <bundle>.vst3/Contents/<arch><archSuffix>/<file> gives
+  // <bundle>.vst3 (paths with "/" between names); anything else gives "". archSuffix is the
+  // platform's, "-linux" or "-win".
+  static std::string BundleOfModule(const std::string& modulePath, const char* archSuffix);
 
   // ---- Bitmaps ----
   // An image that cannot be loaded is not cached and comes back with null data (W = H = 0).

@@ -755,6 +755,22 @@ void IGraphics::UseResourceFallbackFont(const char* resourceFolder)
   }
 }
 
+std::string IGraphics::BundleOfModule(const std::string& modulePath, const char* archSuffix)
+{
+  const size_t nameSlash = modulePath.rfind('/');
+  if (nameSlash == std::string::npos || nameSlash == 0) return {};
+  const size_t archSlash = modulePath.rfind('/', nameSlash - 1);
+  if (archSlash == std::string::npos || archSlash == 0) return {};
+  const std::string arch = modulePath.substr(archSlash + 1, nameSlash - archSlash - 1);
+  const size_t n = std::strlen(archSuffix);
+  if (arch.size() <= n || arch.compare(arch.size() - n, n, archSuffix) != 0) return {};
+  const size_t contentsSlash = modulePath.rfind('/', archSlash - 1);
+  if (contentsSlash == std::string::npos ||
+      modulePath.compare(contentsSlash + 1, archSlash - contentsSlash - 1, "Contents") != 0)
+    return {};
+  return modulePath.substr(0, contentsSlash);
+}
+
 std::string IGraphics::ResourceImagePath(const char* resourceFolder, const char* name)
 {
   if (!name) return {};

@@ -40,12 +40,6 @@ TEST(WinText, PathsAreFrameworkFormInsideAndNativeAtTheSystem)
   const std::string path = win32::FrameworkPath(native);
   EXPECT_EQ(path, "C:/Users/J\xC3\xBCrgen/Desktop/My Preset.fxp");
   EXPECT_EQ(win32::NativePath(path), native);
-
-  EXPECT_EQ(win32::BundleOf("C:/VST3/Tarvo.vst3/Contents/x86_64-win/Tarvo.vst3"),
-            "C:/VST3/Tarvo.vst3");
-  EXPECT_EQ(win32::BundleOf("C:/VST3/Tarvo.vst3"), "") << "a module outside a bundle";
-  EXPECT_EQ(win32::BundleOf("C:/x/Tarvo.vst3/Other/x86_64-win/Tarvo.vst3"), "");
-  EXPECT_EQ(win32::BundleOf("C:/x/Tarvo.vst3/Contents/x86_64-linux/Tarvo.so"), "");
 }
 
 TEST(WinText, FilesOpenByTheirUnicodeNames)

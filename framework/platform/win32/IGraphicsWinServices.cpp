@@ -39,7 +39,7 @@ IGraphics* MakeWinGraphics(IAudioPlugin* plug, int w, int h, int fps)
 
 std::string IGraphicsWin::ModuleResourceFolder()
 {
-  const std::string bundle = win32::BundleOf(ThisModulePath());
+  const std::string bundle = BundleOfModule(ThisModulePath(), "-win");
   return bundle.empty() ? std::string() : bundle + "/Contents/Resources";
 }
 
@@ -155,7 +155,7 @@ void IGraphicsWin::HostPath(StringBuf* path)
 
 void IGraphicsWin::PluginPath(StringBuf* path)
 {
-  const std::string bundle = win32::BundleOf(ThisModulePath());
+  const std::string bundle = BundleOfModule(ThisModulePath(), "-win");
   if (!path || bundle.empty()) return;
   path->Set(bundle.substr(0, bundle.rfind('/') + 1).c_str());
 }

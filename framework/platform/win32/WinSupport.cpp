@@ -54,21 +54,6 @@ std::wstring NativePath(const std::string& path)
   return native;
 }
 
-std::string BundleOf(const std::string& modulePath)
-{
-  const size_t nameSlash = modulePath.rfind('/');
-  if (nameSlash == std::string::npos || nameSlash == 0) return {};
-  const size_t archSlash = modulePath.rfind('/', nameSlash - 1);
-  if (archSlash == std::string::npos || archSlash == 0) return {};
-  const std::string arch = modulePath.substr(archSlash + 1, nameSlash - archSlash - 1);
-  if (arch.size() <= 4 || arch.compare(arch.size() - 4, 4, "-win") != 0) return {};
-  const size_t contentsSlash = modulePath.rfind('/', archSlash - 1);
-  if (contentsSlash == std::string::npos ||
-      modulePath.compare(contentsSlash + 1, archSlash - contentsSlash - 1, "Contents") != 0)
-    return {};
-  return modulePath.substr(0, contentsSlash);
-}
-
 int EngineKeyCode(unsigned vk)
 {
   switch (vk)

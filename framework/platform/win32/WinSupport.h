@@ -19,10 +19,6 @@ std::string Narrow(const std::wstring& utf16);
 std::string FrameworkPath(const std::wstring& native);
 std::wstring NativePath(const std::string& path);
 
-// <bundle>.vst3/Contents/x86_64-win/<name>.vst3 (framework form) gives <bundle>.vst3; anything
-// else gives "".
-std::string BundleOf(const std::string& modulePath);
-
 // The engine's key code for a virtual key: space 0, arrows 1 to 4 (up, down, left, right), digits
 // 5 to 14, letters 15 to 40; -1 for any other key.
 int EngineKeyCode(unsigned vk);

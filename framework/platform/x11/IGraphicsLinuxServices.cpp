@@ -47,22 +47,6 @@ std::string ThisModulePath()
   return buf;
 }
 
-// <bundle>.vst3/Contents/<arch>-linux/<name>.so gives <bundle>.vst3; anything else gives "".
-std::string BundleOf(const std::string& modulePath)
-{
-  const size_t nameSlash = modulePath.rfind('/');
-  if (nameSlash == std::string::npos || nameSlash == 0) return {};
-  const size_t archSlash = modulePath.rfind('/', nameSlash - 1);
-  if (archSlash == std::string::npos || archSlash == 0) return {};
-  const std::string arch = modulePath.substr(archSlash + 1, nameSlash - archSlash - 1);
-  if (arch.size() <= 6 || arch.compare(arch.size() - 6, 6, "-linux") != 0) return {};
-  const size_t contentsSlash = modulePath.rfind('/', archSlash - 1);
-  if (contentsSlash == std::string::npos ||
-      modulePath.compare(contentsSlash + 1, archSlash - contentsSlash - 1, "Contents") != 0)
-    return {};
-  return modulePath.substr(0, contentsSlash);
-}
-
 std::vector<std::string> SplitWords(const char* text)
 {
   std::vector<std::string> words;
@@ -90,7 +74,7 @@ IGraphics* MakeLinuxGraphics(IAudioPlugin* plug, int w, int h, int fps)
 
 std::string IGraphicsLinux::ModuleResourceFolder()
 {
-  const std::string bundle = BundleOf(ThisModulePath());
+  const std::string bundle = BundleOfModule(ThisModulePath(), "-linux");
   return bundle.empty() ? std::string() : bundle + "/Contents/Resources";
 }
 
@@ -196,7 +180,7 @@ void IGraphicsLinux::HostPath(StringBuf* path)
 
 void IGraphicsLinux::PluginPath(StringBuf* path)
 {
-  const std::string bundle = BundleOf(ThisModulePath());
+  const std::string bundle = BundleOfModule(ThisModulePath(), "-linux");
   if (!path || bundle.empty()) return;
   path->Set(bundle.substr(0, bundle.rfind('/') + 1).c_str());
 }

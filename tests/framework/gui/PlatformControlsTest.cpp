@@ -83,3 +83,20 @@ TEST_F(PlatformControls, FileSelectorTogglesOnEveryUseAndShowsItsImageOnlyDuring
   EXPECT_STREQ(chosen.Get(), "");
 }
 } // namespace
+
+// Both platform layers find the editor's resources through the bundle around their module.
+TEST(BundleOfModule, OnlyAModuleInItsPlatformsFolderOfABundleNamesTheBundle)
+{
+  EXPECT_EQ(
+      IGraphics::BundleOfModule("/u/.vst3/Tarvo.vst3/Contents/x86_64-linux/Tarvo.so", "-linux"),
+      "/u/.vst3/Tarvo.vst3");
+  EXPECT_EQ(IGraphics::BundleOfModule("C:/VST3/Tarvo.vst3/Contents/x86_64-win/Tarvo.vst3", "-win"),
+            "C:/VST3/Tarvo.vst3");
+  EXPECT_EQ(IGraphics::BundleOfModule("C:/VST3/Tarvo.vst3", "-win"), "") << "outside a bundle";
+  EXPECT_EQ(IGraphics::BundleOfModule("/x/Tarvo.vst3/Other/x86_64-linux/Tarvo.so", "-linux"), "");
+  EXPECT_EQ(IGraphics::BundleOfModule("/x/Tarvo.vst3/Contents/x86_64-linux/Tarvo.so", "-win"), "")
+      << "another platform's folder";
+  EXPECT_EQ(IGraphics::BundleOfModule("/x/Contents/-linux/Tarvo.so", "-linux"), "")
+      << "a folder that is only the suffix";
+  EXPECT_EQ(IGraphics::BundleOfModule("Tarvo.so", "-linux"), "");
+}
