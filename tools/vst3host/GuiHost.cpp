@@ -4,7 +4,6 @@
 #include "tools/vst3host/hosting/PluginInstance.h"
 
 #include "pluginterfaces/gui/iplugview.h"
-#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 
 #include <fcntl.h>
 #include <png.h>
@@ -463,32 +462,9 @@ private:
 
   bool OpenView(bool first)
   {
-    IPlugView* view = mInstance.Controller()->createView(ViewType::kEditor);
-    if (!view)
-    {
-      std::fprintf(stderr, "vst3host: the plug-in has no editor view\n");
-      return false;
-    }
-    if (view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID) != kResultTrue)
-    {
-      std::fprintf(stderr, "vst3host: the editor does not support X11EmbedWindowID\n");
-      view->release();
-      return false;
-    }
-    if (mOptions.scale != 1.0f)
-    {
-      IPlugViewContentScaleSupport* scale = nullptr;
-      if (view->queryInterface(IPlugViewContentScaleSupport::iid,
-                               reinterpret_cast<void**>(&scale)) == kResultOk &&
-          scale)
-      {
-        scale->setContentScaleFactor(mOptions.scale);
-        scale->release();
-      }
-    }
     ViewRect size;
-    if (view->getSize(&size) != kResultOk || size.getWidth() <= 0 || size.getHeight() <= 0)
-      size = ViewRect(0, 0, 400, 300);
+    IPlugView* view = CreateEditorView(kPlatformTypeX11EmbedWindowID, &size);
+    if (!view) return false;
     if (first)
       CreateHostWindow(size.getWidth(), size.getHeight());
     else

@@ -3,6 +3,9 @@
 #include "tools/vst3host/GuiHost.h"
 #include "tools/vst3host/hosting/PluginInstance.h"
 
+#include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
+
 #include <time.h>
 
 #include <algorithm>
@@ -220,6 +223,36 @@ void GuiScript::Execute(const std::string& line)
     mQuit = true;
   else if (!HostCommand(cmd, arg))
     Say("script: unknown command '%s'\n", cmd.c_str());
+}
+
+IPlugView* GuiScript::CreateEditorView(const char* platformType, ViewRect* size)
+{
+  IPlugView* view = mInstance.Controller()->createView(ViewType::kEditor);
+  if (!view)
+  {
+    std::fprintf(stderr, "vst3host: the plug-in has no editor view\n");
+    return nullptr;
+  }
+  if (view->isPlatformTypeSupported(platformType) != kResultTrue)
+  {
+    std::fprintf(stderr, "vst3host: the editor does not support %s\n", platformType);
+    view->release();
+    return nullptr;
+  }
+  if (mOptions.scale != 1.0f)
+  {
+    IPlugViewContentScaleSupport* scale = nullptr;
+    if (view->queryInterface(IPlugViewContentScaleSupport::iid, reinterpret_cast<void**>(&scale)) ==
+            kResultOk &&
+        scale)
+    {
+      scale->setContentScaleFactor(mOptions.scale);
+      scale->release();
+    }
+  }
+  if (view->getSize(size) != kResultOk || size->getWidth() <= 0 || size->getHeight() <= 0)
+    *size = ViewRect(0, 0, 400, 300);
+  return view;
 }
 
 } // namespace tarvo::vst3host

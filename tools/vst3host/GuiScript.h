@@ -11,6 +11,12 @@
 #include <string>
 #include <thread>
 
+namespace Steinberg
+{
+class IPlugView;
+struct ViewRect;
+} // namespace Steinberg
+
 namespace tarvo::vst3host
 {
 
@@ -74,6 +80,10 @@ public:
 
 protected:
   void Fail() { mExit = 1; }
+  // The plug-in's editor view for a window system, at the scale the options ask, and the size it
+  // wants (400 x 300 when it names none); null, the reason printed, when there is no view or it
+  // does not know the window system.
+  Steinberg::IPlugView* CreateEditorView(const char* platformType, Steinberg::ViewRect* size);
   // A wait started by StartWait is over: carry on with the script.
   void WaitOver();
 
