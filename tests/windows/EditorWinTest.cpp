@@ -381,6 +381,28 @@ TEST_F(WinEditor, TextEntryFiltersCommitsAndCancels)
   EXPECT_EQ(FindWindowExW(w, nullptr, L"EDIT", nullptr), nullptr);
   EXPECT_EQ(mControl->mCommitted.back(), "k");
 
+  // So does the wheel, over the field or over the editor (which then turns the control there).
+  mGui->CreateTextEntry(mControl, &style, &area, "w1", nullptr);
+  field = FindWindowExW(w, nullptr, L"EDIT", nullptr);
+  ASSERT_NE(field, nullptr);
+  POINT overField = {30, 20};
+  ClientToScreen(w, &overField);
+  SendMessageW(field, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(overField.x, overField.y));
+  Pump(50);
+  EXPECT_EQ(FindWindowExW(w, nullptr, L"EDIT", nullptr), nullptr);
+  EXPECT_EQ(mControl->mCommitted.back(), "w1");
+  mGui->CreateTextEntry(mControl, &style, &area, "w2", nullptr);
+  field = FindWindowExW(w, nullptr, L"EDIT", nullptr);
+  ASSERT_NE(field, nullptr);
+  const int wheelBefore = mControl->mWheel;
+  POINT overEditor = {100, 50};
+  ClientToScreen(w, &overEditor);
+  SendMessageW(field, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(overEditor.x, overEditor.y));
+  Pump(50);
+  EXPECT_EQ(FindWindowExW(w, nullptr, L"EDIT", nullptr), nullptr);
+  EXPECT_EQ(mControl->mCommitted.back(), "w2");
+  EXPECT_EQ(mControl->mWheel, wheelBefore + 1);
+
   // Keys a host forwards go to the field; a paste is one line, filtered like typing.
   mGui->CreateTextEntry(mControl, &style, &area, "", &gain);
   field = FindWindowExW(w, nullptr, L"EDIT", nullptr);

@@ -107,8 +107,8 @@ void IGraphicsWin::MouseMove(uintptr_t wParam, intptr_t lParam)
 
 void IGraphicsWin::MouseWheel(uintptr_t wParam, intptr_t lParam)
 {
-  // The wheel ends a text entry without committing it.
-  if (mTextEntry) EndTextEntry(false);
+  // The wheel ends a text entry as a click elsewhere does: committed.
+  if (mTextEntry) EndTextEntry(true);
   POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; // screen coordinates
   ScreenToClient(H(mWindow), &p);
   const int x = LogicalCoord(p.x), y = LogicalCoord(p.y);

@@ -3,6 +3,8 @@
 
 #include "framework/platform/win32/IGraphicsWinParts.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "framework/core/IParam.h"
@@ -157,7 +159,8 @@ void IGraphicsWin::EndTextEntry(bool commit)
   SetAllControlsDirty();
 }
 
-bool IGraphicsWin::HandleFieldMessage(unsigned msg, uintptr_t wParam, intptr_t, intptr_t* result)
+bool IGraphicsWin::HandleFieldMessage(unsigned msg, uintptr_t wParam, intptr_t lParam,
+                                      intptr_t* result)
 {
   TextEntry* te = mTextEntry.get();
   if (!te || !mWindow) return false;
@@ -211,8 +214,19 @@ bool IGraphicsWin::HandleFieldMessage(unsigned msg, uintptr_t wParam, intptr_t, 
     end(true);
     return false;
   case WM_MOUSEWHEEL:
-    end(false);
+  {
+    // The field has the focus, so the wheel comes here wherever the pointer is. Over the field it
+    // only commits; elsewhere the editor takes it (after this message: the field goes with it),
+    // commits the field and turns the control there.
+    RECT box;
+    GetWindowRect(field, &box);
+    const POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (PtInRect(&box, p))
+      end(true);
+    else
+      PostMessageW(H(mWindow), WM_MOUSEWHEEL, wParam, lParam);
     return true;
+  }
   default:
     return false;
   }
