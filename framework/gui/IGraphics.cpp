@@ -33,6 +33,7 @@ IGraphics::~IGraphics()
   mKeyCatcher = nullptr;
   DeleteControls();
   DeleteSurfaces();
+  ReleaseDeviceScale();
   for (std::atomic<PlugSlot*>& block : mControlSlotBlocks)
     delete[] block.load(std::memory_order_relaxed);
 }

@@ -109,7 +109,13 @@ public:
   // No native parent type by default: a platform names the ones it opens windows in.
   bool IsPlatformTypeSupported(const char*) override { return false; }
   bool AttachToParent(const char* type, void* parent) override;
-  void DetachFromParent() override { CloseWindow(); }
+  // The window goes, and with it the editor's claim on its scale's images; they are made again
+  // when it draws next.
+  void DetachFromParent() override
+  {
+    CloseWindow();
+    ReleaseDeviceScale();
+  }
   void SetContentScale(float scale) override;
   // The host's scale once it gave one, else the desktop's.
   float GetContentScale() const override;
@@ -326,10 +332,13 @@ public:
 
   // The image of bitmap at the surface's scale: the smallest of name.png, name@2x.png and
   // name@3x.png that is at least as large as the device needs, resampled to it frame by frame,
-  // kept in a process-wide cache per scale. Null when there is no image.
+  // kept in a process-wide cache per scale while some editor draws at it. Null when there is no
+  // image. The image stays valid while the DeviceImage lives, even if the cache drops it.
   struct DeviceImage
   {
     RasterBitmap* mBitmap = nullptr;
+    // Keeps mBitmap alive; empty for the 1x image, which the editor's IBitmap keeps.
+    std::shared_ptr<RasterBitmap> mShare;
     int mFrameW = 0, mFrameH = 0; // one frame in device pixels
   };
   DeviceImage GetDeviceImage(const IBitmap* bitmap);
@@ -372,6 +381,11 @@ protected:
   RasterMemBitmap* mTmpBitmap = nullptr;
   IRECT mDrawRECT;
   float mDrawScale = 1.0f; // the scale mDrawBitmap was made at
+  // The scale whose device images this editor keeps in the cache (0: none); taken when it first
+  // draws an image at mDrawScale, given up when the scale changes, the window closes or the editor
+  // goes. Touched where the surface is: on the thread that draws, or while none does.
+  float mHeldScale = 0.0f;
+  void ReleaseDeviceScale();
 
   // Logical to device: an edge (rectangles), a point (pixel centres map to pixel centres), a
   // length, and the number of device pixels a one-pixel stroke is thick.

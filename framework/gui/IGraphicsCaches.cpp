@@ -75,16 +75,45 @@ int BitmapStorage::GetSize()
   return static_cast<int>(mEntries.size());
 }
 
-DeviceBitmapStorage::~DeviceBitmapStorage()
-{
-  for (Entry& e : mEntries)
-    delete e.mImage.mBitmap;
-}
-
 static bool SameKey(const DeviceBitmapStorage::Key& a, const DeviceBitmapStorage::Key& b)
 {
   return a.mSource == b.mSource && a.mScale == b.mScale && a.mFrames == b.mFrames &&
          a.mHorizontal == b.mHorizontal;
+}
+
+DeviceBitmapStorage::Holders* DeviceBitmapStorage::FindHolders(float scale)
+{
+  for (Holders& h : mHolders)
+    if (h.mScale == scale) return &h;
+  return nullptr;
+}
+
+void DeviceBitmapStorage::HoldScale(float scale)
+{
+  RecursiveMutex::Lock lock(mMutex);
+  if (Holders* h = FindHolders(scale))
+    ++h->mCount;
+  else
+    mHolders.push_back({scale, 1});
+}
+
+void DeviceBitmapStorage::ReleaseScale(float scale)
+{
+  // The images leave the cache under the lock but are freed after it, outside: an editor drawing
+  // with one still holds its share, and freeing a hundred megabytes need not block the others.
+  std::vector<Entry> gone;
+  {
+    RecursiveMutex::Lock lock(mMutex);
+    Holders* h = FindHolders(scale);
+    if (!h || --h->mCount > 0) return;
+    mHolders.erase(mHolders.begin() + (h - mHolders.data()));
+    for (size_t i = mEntries.size(); i-- > 0;)
+    {
+      if (mEntries[i].mKey.mScale != scale) continue;
+      gone.push_back(std::move(mEntries[i]));
+      mEntries.erase(mEntries.begin() + static_cast<long>(i));
+    }
+  }
 }
 
 bool DeviceBitmapStorage::Find(const Key& key, Image* image)
@@ -106,20 +135,20 @@ void DeviceBitmapStorage::Add(const Key& key, Image* image)
   for (const Entry& e : mEntries)
   {
     if (!SameKey(e.mKey, key)) continue;
-    delete image->mBitmap;
     *image = e.mImage;
     return;
   }
-  mEntries.push_back({key, *image});
+  if (FindHolders(key.mScale)) mEntries.push_back({key, *image});
 }
 
 void DeviceBitmapStorage::RemoveSource(const RasterBitmap* source)
 {
+  std::vector<Entry> gone;
   RecursiveMutex::Lock lock(mMutex);
   for (size_t i = mEntries.size(); i-- > 0;)
   {
     if (mEntries[i].mKey.mSource != source) continue;
-    delete mEntries[i].mImage.mBitmap;
+    gone.push_back(std::move(mEntries[i]));
     mEntries.erase(mEntries.begin() + static_cast<long>(i));
   }
 }
@@ -128,6 +157,25 @@ int DeviceBitmapStorage::GetSize()
 {
   RecursiveMutex::Lock lock(mMutex);
   return static_cast<int>(mEntries.size());
+}
+
+int DeviceBitmapStorage::GetSize(float scale)
+{
+  RecursiveMutex::Lock lock(mMutex);
+  int n = 0;
+  for (const Entry& e : mEntries)
+    n += e.mKey.mScale == scale ? 1 : 0;
+  return n;
+}
+
+size_t DeviceBitmapStorage::GetBytes()
+{
+  RecursiveMutex::Lock lock(mMutex);
+  size_t bytes = 0;
+  for (const Entry& e : mEntries)
+    bytes += static_cast<size_t>(e.mImage.mBitmap->getRowSpan()) *
+             static_cast<size_t>(e.mImage.mBitmap->getHeight()) * sizeof(RasterPixel);
+  return bytes;
 }
 
 FontStorage::~FontStorage()

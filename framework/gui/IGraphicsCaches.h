@@ -1,8 +1,11 @@
 #pragma once
 // The process-wide caches of loaded images and fonts, shared by every editor of every instance.
-// Each owns what it holds until the module is unloaded (images also until ReleaseBitmap); every
-// find, add and remove takes the cache's own mutex for just that call, so any thread may use them.
+// Each owns what it holds until the module is unloaded (images also until ReleaseBitmap; device
+// images only while an editor draws at their scale); every find, add and remove takes the cache's
+// own mutex for just that call, so any thread may use them.
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,7 +47,10 @@ private:
 };
 
 // A cached bitmap made for one device scale, keyed by the 1x bitmap it shows, the scale and the
-// frame layout it was resampled by.
+// frame layout it was resampled by. A scale's images are kept only while some editor holds the
+// scale (one at 2.5 or 3 weighs a hundred megabytes or more), so a user stepping through zooms
+// does not keep every step's images. An image is handed out as shared ownership: one an editor
+// draws with outlives its removal from the cache until that draw call lets go of it.
 class DeviceBitmapStorage
 {
 public:
@@ -57,22 +63,32 @@ public:
   };
   struct Image
   {
-    RasterBitmap* mBitmap = nullptr;
+    std::shared_ptr<RasterBitmap> mBitmap;
     int mFrameW = 0, mFrameH = 0;
   };
 
   DeviceBitmapStorage() = default;
-  ~DeviceBitmapStorage();
+  ~DeviceBitmapStorage() = default;
   DeviceBitmapStorage(const DeviceBitmapStorage&) = delete;
   DeviceBitmapStorage& operator=(const DeviceBitmapStorage&) = delete;
 
+  // An editor draws at scale from now on (counted: each Hold has its Release).
+  void HoldScale(float scale);
+  // The editor no longer draws at scale; the scale's images go with its last holder.
+  void ReleaseScale(float scale);
+
   bool Find(const Key& key, Image* image);
-  // The cache owns image.mBitmap from now on. When another thread added the same key first, its
-  // image wins and this one is deleted; image is set to the one kept.
+  // Keeps image for as long as its scale is held. When another thread added the same key first,
+  // its image wins and image is set to it. An image of a scale nobody holds is not kept: the
+  // caller's share is then the only one.
   void Add(const Key& key, Image* image);
-  // Deletes every image made from source.
+  // Drops every image made from source.
   void RemoveSource(const RasterBitmap* source);
   int GetSize();
+  // The images kept for one scale.
+  int GetSize(float scale);
+  // The pixel memory of every image kept.
+  size_t GetBytes();
 
 private:
   struct Entry
@@ -80,7 +96,15 @@ private:
     Key mKey;
     Image mImage;
   };
+  struct Holders
+  {
+    float mScale;
+    int mCount;
+  };
+  Holders* FindHolders(float scale);
+
   std::vector<Entry> mEntries;
+  std::vector<Holders> mHolders;
   RecursiveMutex mMutex;
 };
 

@@ -49,6 +49,8 @@ void IGraphics::PrepDraw()
 {
   DeleteSurfaces();
   mDrawScale = GetDeviceScale();
+  // A new size at the same scale keeps the images; a new scale lets the old one's go.
+  if (mHeldScale != mDrawScale) ReleaseDeviceScale();
   int w = 0, h = 0;
   GetDeviceSize(&w, &h);
   mDrawBitmap = new RasterSysBitmap(w, h);
@@ -95,6 +97,13 @@ IRECT IGraphics::LogicalRect(const IRECT& r) const
   const double s = mDrawScale;
   return IRECT(static_cast<int>(std::floor(r.L / s)), static_cast<int>(std::floor(r.T / s)),
                static_cast<int>(std::ceil(r.R / s)), static_cast<int>(std::ceil(r.B / s)));
+}
+
+void IGraphics::ReleaseDeviceScale()
+{
+  if (mHeldScale == 0.0f) return;
+  s_deviceBitmapCache.ReleaseScale(mHeldScale);
+  mHeldScale = 0.0f;
 }
 
 void IGraphics::DeleteSurfaces()
@@ -195,6 +204,12 @@ IGraphics::DeviceImage IGraphics::GetDeviceImage(const IBitmap* bitmap)
     return out;
   }
 
+  if (mHeldScale != mDrawScale)
+  {
+    s_deviceBitmapCache.HoldScale(mDrawScale);
+    ReleaseDeviceScale();
+    mHeldScale = mDrawScale;
+  }
   const DeviceBitmapStorage::Key key{bitmap->mData, mDrawScale, n, horizontal};
   DeviceBitmapStorage::Image image;
   if (!s_deviceBitmapCache.Find(key, &image))
@@ -223,7 +238,7 @@ IGraphics::DeviceImage IGraphics::GetDeviceImage(const IBitmap* bitmap)
     const int sfw = horizontal ? source->getWidth() / n : source->getWidth();
     const int sfh = horizontal ? source->getHeight() : source->getHeight() / n;
     if (variant && sfw == dfw && sfh == dfh)
-      image.mBitmap = variant; // drawn at exactly this scale
+      image.mBitmap.reset(variant); // drawn at exactly this scale
     else
     {
       auto* scaled = new RasterMemBitmap(horizontal ? dfw * n : dfw, horizontal ? dfh : dfh * n, 4);
@@ -240,13 +255,14 @@ IGraphics::DeviceImage IGraphics::GetDeviceImage(const IBitmap* bitmap)
                            1.0f, RASTER_BLIT_FILTER_BILINEAR);
       }
       delete variant;
-      image.mBitmap = scaled;
+      image.mBitmap.reset(scaled);
     }
     image.mFrameW = dfw;
     image.mFrameH = dfh;
     s_deviceBitmapCache.Add(key, &image);
   }
-  out.mBitmap = image.mBitmap;
+  out.mBitmap = image.mBitmap.get();
+  out.mShare = std::move(image.mBitmap);
   out.mFrameW = image.mFrameW;
   out.mFrameH = image.mFrameH;
   return out;

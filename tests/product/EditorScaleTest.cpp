@@ -12,6 +12,7 @@
 
 #include "framework/core/IParam.h"
 #include "framework/gui/IControl.h"
+#include "framework/gui/IGraphicsCaches.h"
 #include "framework/platform/headless/IGraphicsHeadless.h"
 #include "product/Tarvo.h"
 #include "raster/Raster.h"
@@ -29,7 +30,10 @@ protected:
     mGui = dynamic_cast<IGraphicsHeadless*>(mPlug->GetGUI());
     ASSERT_NE(mGui, nullptr);
   }
-  void TearDown() override { mPlug->release(); }
+  void TearDown() override
+  {
+    if (mPlug) mPlug->release();
+  }
 
   void DrawAt(float scale)
   {
@@ -202,5 +206,24 @@ TEST_F(EditorScale, TwoTimesIsDrawnAtTwoTimesNotEnlarged)
                     ? 1
                     : 0;
   EXPECT_GT(differ, 100);
+}
+
+// A user stepping through zooms keeps only the images of the scale the editor draws at now, and
+// closing the editor lets those go too.
+TEST_F(EditorScale, ZoomStepsKeepOnlyTheImagesOfTheScaleDrawnAt)
+{
+  for (const float s : {1.25f, 1.5f, 1.75f, 2.0f})
+  {
+    DrawAt(s);
+    EXPECT_GT(s_deviceBitmapCache.GetSize(s), 0) << "scale " << s;
+    EXPECT_EQ(s_deviceBitmapCache.GetSize(s), s_deviceBitmapCache.GetSize()) << "scale " << s;
+  }
+  mGui->DetachFromParent();
+  EXPECT_EQ(0u, s_deviceBitmapCache.GetBytes());
+  DrawAt(2.0f);
+  EXPECT_GT(s_deviceBitmapCache.GetSize(2.0f), 0);
+  mPlug->release();
+  mPlug = nullptr;
+  EXPECT_EQ(0u, s_deviceBitmapCache.GetBytes());
 }
 } // namespace

@@ -213,12 +213,68 @@ TEST_F(ScaledImages, TheSmallestDrawingLargeEnoughIsUsedFrameByFrame)
   ExpectSecondFrameFrom(9101, 3.0f, 3);
 
   // One device image per scale, made once, gone with its bitmap.
-  const int cached = s_deviceBitmapCache.GetSize();
   ExpectSecondFrameFrom(9101, 1.5f, 2);
-  EXPECT_EQ(cached, s_deviceBitmapCache.GetSize());
+  const int cached = s_deviceBitmapCache.GetSize(1.5f);
+  ExpectSecondFrameFrom(9101, 1.5f, 2);
+  EXPECT_EQ(cached, s_deviceBitmapCache.GetSize(1.5f));
   IBitmap strip = mGui->LoadIBitmap(9101, "img/k.png", 2);
   mGui->ReleaseBitmap(&strip);
-  EXPECT_EQ(cached - 5, s_deviceBitmapCache.GetSize());
+  EXPECT_EQ(cached - 1, s_deviceBitmapCache.GetSize(1.5f));
+}
+
+TEST_F(ScaledImages, AScalesImagesLiveWhileSomeOpenEditorDrawsAtIt)
+{
+  for (const int f : {1, 2, 3})
+    WriteStrip(f);
+  IGraphicsHeadless other(&mPlug, 100, 80);
+  other.SetResourceFolder(mDir.c_str());
+  auto otherAt = [&](float scale)
+  {
+    other.SetContentScale(scale);
+    other.PrepDraw();
+    other.SetDrawRect(IRECT(0, 0, 100, 80));
+    IBitmap strip = other.LoadIBitmap(9104, "img/k.png", 2);
+    IRECT dest(10, 10, 14, 13);
+    other.DrawBitmap(&strip, &dest, 2);
+  };
+  auto kept = [](float scale) { return s_deviceBitmapCache.GetSize(scale); };
+
+  // Stepping one editor through zooms keeps only the scale it is at.
+  for (const float s : {1.25f, 1.5f, 1.75f, 2.0f})
+    ExpectSecondFrameFrom(9104, s, 2);
+  EXPECT_EQ(0, kept(1.25f) + kept(1.5f) + kept(1.75f));
+  EXPECT_EQ(1, kept(2.0f));
+  // Back to 1, which needs no device images, lets 2 go too.
+  ExpectSecondFrameFrom(9104, 1.0f, 1);
+  EXPECT_EQ(0, kept(2.0f));
+
+  // Two editors at 2 share the image; the one that moves to 1.5 leaves it to the other.
+  ExpectSecondFrameFrom(9104, 2.0f, 2);
+  otherAt(2.0f);
+  EXPECT_EQ(1, kept(2.0f));
+  IBitmap strip = mGui->LoadIBitmap(9104, "img/k.png", 2);
+  const IGraphics::DeviceImage drawing = other.GetDeviceImage(&strip);
+  ExpectSecondFrameFrom(9104, 1.5f, 2);
+  EXPECT_EQ(1, kept(2.0f));
+  EXPECT_EQ(1, kept(1.5f));
+  otherAt(1.5f);
+  EXPECT_EQ(0, kept(2.0f));
+  EXPECT_EQ(1, kept(1.5f));
+  // An image handed out for a draw outlives its scale's leaving the cache.
+  ASSERT_NE(drawing.mBitmap, nullptr);
+  EXPECT_EQ(IColor(255, 200, 0, 20).Packed(),
+            RasterGetPixel(drawing.mBitmap, 0, drawing.mBitmap->getHeight() - 1));
+
+  // Closing keeps the scale for the editor still open; the last one to close frees it.
+  mGui->DetachFromParent();
+  EXPECT_EQ(1, kept(1.5f));
+  other.DetachFromParent();
+  EXPECT_EQ(0, kept(1.5f));
+  // Drawing again after reopening makes the images anew; destroying the editor frees them.
+  ExpectSecondFrameFrom(9104, 1.5f, 2);
+  EXPECT_EQ(1, kept(1.5f));
+  mGui.reset();
+  EXPECT_EQ(0, kept(1.5f));
 }
 
 TEST_F(ScaledImages, MissingDrawingsFallBackToLargerOnesThenToTheOneTimesImage)
