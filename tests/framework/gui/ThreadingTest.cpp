@@ -1,8 +1,8 @@
 // Values from the audio thread reach the controls without data races: one thread hammers the
 // plug-in's entry points while this one runs redraw cycles and input. And two editors, each on a
 // thread of its own (as for hosts without a run loop), draw text with the fonts every editor in
-// the process shares. Built a second time with ThreadSanitizer, which turns any unsynchronised
-// access into a failure.
+// the process shares, and images of device scales the two move between. Built a second time with
+// ThreadSanitizer, which turns any unsynchronised access into a failure.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,9 @@
 #include <thread>
 
 #include "framework/gui/GuiTestPlugin.h"
+#include "framework/gui/IGraphicsCaches.h"
 #include "framework/platform/headless/IGraphicsHeadless.h"
+#include "raster/Raster.h"
 
 namespace
 {
@@ -188,5 +190,56 @@ TEST(Threading, PostsAfterTheControlsAreGoneAreHarmless)
   gui->Tick();
   EXPECT_EQ(gui->GetNControls(), 0);
   EXPECT_EQ(gui->Width(), 120);
+}
+
+class Picture : public IControl
+{
+public:
+  Picture(IAudioPlugin* plug, IRECT r, IBitmap* bitmap) : IControl(plug, r), mBitmap(bitmap) {}
+  bool Draw(IGraphics* g) override { return g->DrawBitmap(mBitmap, &mRECT, 1); }
+  IBitmap* mBitmap;
+};
+
+TEST(Threading, EditorsSwappingScalesOnTheirOwnThreadsShareAndFreeTheImages)
+{
+  // One 1x image both draw; each round each editor comes to the scale the other is leaving, so
+  // a scale's images are dropped and made again while the other editor draws with them.
+  RasterMemBitmap pixels(32, 32, 4);
+  RasterFillRect(&pixels, 0, 0, 32, 32, COLOR_GREEN.Packed(), 1.0f, 0);
+  IBitmap image(&pixels, 32, 32, 1, false);
+  struct Editor
+  {
+    GuiTestPlugin plug;
+    IGraphicsHeadless* gui = nullptr;
+    int wrong = 0;
+  } editors[2];
+  for (Editor& ed : editors)
+  {
+    ed.gui = new IGraphicsHeadless(&ed.plug, 40, 40);
+    ed.gui->AttachControl(new Picture(&ed.plug, IRECT(4, 4, 36, 36), &image));
+    ed.plug.AttachGraphics(ed.gui);
+  }
+  constexpr float kScales[] = {1.5f, 1.75f, 2.0f};
+  std::atomic<int> started{0};
+  auto run = [&](Editor& ed, int phase)
+  {
+    ed.gui->SetGUIThread();
+    started.fetch_add(1);
+    while (started.load() < 2)
+      std::this_thread::yield();
+    for (int round = 0; round < 200; ++round)
+    {
+      ed.gui->SetContentScale(kScales[(round + phase) % 3]);
+      ed.gui->DrawAll();
+      ed.wrong += ed.gui->GetPoint(20, 20).Packed() == COLOR_GREEN.Packed() ? 0 : 1;
+    }
+    ed.gui->DetachFromParent();
+  };
+  std::thread a(run, std::ref(editors[0]), 0), b(run, std::ref(editors[1]), 1);
+  a.join();
+  b.join();
+  for (const Editor& ed : editors)
+    EXPECT_EQ(ed.wrong, 0);
+  EXPECT_EQ(0, s_deviceBitmapCache.GetSize());
 }
 } // namespace
