@@ -1,5 +1,7 @@
 #include "framework/vst3/Module.h"
 
+#include "common/ModulePath.h"
+
 namespace tarvo::vst3
 {
 
@@ -58,7 +60,8 @@ bool EnterModule(void* handle, bool (*initModule)())
   {
     ModuleState& state = State();
     std::lock_guard<std::mutex> guard(state.lock);
-    if (state.entryCount++ == 0 || state.handles.empty()) state.path = OwnModulePath(handle);
+    if (state.entryCount++ == 0 || state.handles.empty())
+      state.path = ModulePathOf(reinterpret_cast<const void*>(&EnterModule));
     state.handles.push_back(handle);
   }
   return initModule ? initModule() : true;

@@ -118,9 +118,6 @@ namespace detail
 bool EnterModule(void* handle, bool (*initModule)());
 /// ModuleExit's work.
 bool ExitModule(bool (*deinitModule)());
-/// The file-system path (UTF-8) of the module that holds this code, given the handle its entry
-/// point received (ModulePathLinux.cpp, ModulePathWin.cpp); "" when unknown.
-std::string OwnModulePath(void* handle);
 } // namespace detail
 
 } // namespace tarvo::vst3

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "common/ModulePath.h"
 #include "framework/platform/win32/WinSupport.h"
 
 using namespace win32editor;
@@ -99,20 +100,9 @@ HINSTANCE ThisModule()
 
 std::string ThisModulePath()
 {
-  std::wstring path(260, L'\0');
-  for (;;)
-  {
-    const DWORD n = GetModuleFileNameW(ThisModule(), &path[0], static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size())
-    {
-      path.resize(n);
-      break;
-    }
-    if (path.size() >= 32768) return {};
-    path.resize(path.size() * 2);
-  }
-  return win32::FrameworkPath(path);
+  std::string path = ModulePathOf(reinterpret_cast<const void*>(&EditorProc));
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
 }
 } // namespace win32editor
 

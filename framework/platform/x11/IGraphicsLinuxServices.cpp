@@ -1,11 +1,9 @@
 // The services of the Linux platform layer besides its window: popup menus, dialogs, links,
 // folders, the clipboard and images.
 
-#include <dlfcn.h>
 #include <poll.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -14,6 +12,7 @@
 #include "raster/Raster.h"
 
 // Xlib's macros last.
+#include "common/ModulePath.h"
 #include "framework/platform/LinuxFolders.h"
 #include "framework/platform/x11/DesktopTools.h"
 #include "framework/platform/x11/IGraphicsLinuxParts.h"
@@ -28,23 +27,7 @@ namespace
 // The path of the shared object (or executable) this code was linked into.
 std::string ThisModulePath()
 {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&MakeLinuxGraphics), &info) && info.dli_fname &&
-      info.dli_fname[0])
-  {
-    // A host that loaded us by a relative path gets the same name back: make it absolute.
-    if (char* full = realpath(info.dli_fname, nullptr))
-    {
-      std::string path = full;
-      std::free(full);
-      return path;
-    }
-  }
-  char buf[4096];
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return {};
-  buf[n] = '\0';
-  return buf;
+  return ModulePathOf(reinterpret_cast<const void*>(&MakeLinuxGraphics));
 }
 
 std::vector<std::string> SplitWords(const char* text)
