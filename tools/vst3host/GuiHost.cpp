@@ -520,7 +520,7 @@ private:
     while (ev.type != MapNotify);
   }
 
-  void ResizeHostWindow(int w, int h)
+  void ResizeHostWindow(int w, int h) override
   {
     XSizeHints hints{};
     hints.flags = PMinSize | PMaxSize;
@@ -529,19 +529,6 @@ private:
     XSetWMNormalHints(mDisplay, mWindow, &hints);
     XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(w), static_cast<unsigned>(h));
     XFlush(mDisplay);
-  }
-
-  bool OnResizeRequest(IPlugView* view, ViewRect* r)
-  {
-    if (mOptions.fixedSize)
-    {
-      Say("gui: resizeView %dx%d refused\n", r->getWidth(), r->getHeight());
-      return false;
-    }
-    Say("gui: resizeView %dx%d\n", r->getWidth(), r->getHeight());
-    ResizeHostWindow(r->getWidth(), r->getHeight());
-    view->onSize(r);
-    return true;
   }
 
   void HostEvents()

@@ -475,24 +475,11 @@ private:
     return true;
   }
 
-  void ResizeHostWindow(int w, int h)
+  void ResizeHostWindow(int w, int h) override
   {
     const RECT rc = OuterRect(w, h);
     SetWindowPos(mWindow, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-
-  bool OnResizeRequest(IPlugView* view, ViewRect* r)
-  {
-    if (mOptions.fixedSize)
-    {
-      Say("gui: resizeView %dx%d refused\n", r->getWidth(), r->getHeight());
-      return false;
-    }
-    Say("gui: resizeView %dx%d\n", r->getWidth(), r->getHeight());
-    ResizeHostWindow(r->getWidth(), r->getHeight());
-    view->onSize(r);
-    return true;
   }
 
   // ---- The view ----

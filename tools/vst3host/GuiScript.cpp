@@ -225,6 +225,19 @@ void GuiScript::Execute(const std::string& line)
     Say("script: unknown command '%s'\n", cmd.c_str());
 }
 
+bool GuiScript::OnResizeRequest(IPlugView* view, ViewRect* size)
+{
+  if (mOptions.fixedSize)
+  {
+    Say("gui: resizeView %dx%d refused\n", size->getWidth(), size->getHeight());
+    return false;
+  }
+  Say("gui: resizeView %dx%d\n", size->getWidth(), size->getHeight());
+  ResizeHostWindow(size->getWidth(), size->getHeight());
+  view->onSize(size);
+  return true;
+}
+
 IPlugView* GuiScript::CreateEditorView(const char* platformType, ViewRect* size)
 {
   IPlugView* view = mInstance.Controller()->createView(ViewType::kEditor);

@@ -84,6 +84,9 @@ protected:
   // wants (400 x 300 when it names none); null, the reason printed, when there is no view or it
   // does not know the window system.
   Steinberg::IPlugView* CreateEditorView(const char* platformType, Steinberg::ViewRect* size);
+  // The plug frame's resizeView: the window takes the view's new size, unless the options make
+  // this host one that refuses every size.
+  bool OnResizeRequest(Steinberg::IPlugView* view, Steinberg::ViewRect* size);
   // A wait started by StartWait is over: carry on with the script.
   void WaitOver();
 
@@ -94,6 +97,8 @@ protected:
   virtual void Pump(int ms) = 0;
   virtual bool OpenEditor() = 0; // false: the editor could not be opened (already said why)
   virtual void CloseEditor() = 0;
+  // Gives the host window a client area of w x h.
+  virtual void ResizeHostWindow(int w, int h) = 0;
   virtual bool EditorOpen() const = 0;
   virtual void Screenshot(const std::string& path) = 0;
   virtual void PrintStats(const char* title) = 0;
